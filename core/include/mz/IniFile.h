@@ -1,0 +1,39 @@
+#pragma once
+
+#include "mz/platform/FileSystem.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace mz {
+
+// A settings file (sections of key=value lines), opened by full path. Every read and write
+// goes to the file at that moment; nothing is cached. A missing file reads as if every key
+// were missing. Section and key names match without regard to case.
+class TIniFile {
+public:
+    explicit TIniFile(std::string fileName,
+                      const platform::FileSystem& fs = platform::SystemFileSystem());
+
+    const std::string& FileName() const noexcept { return fileName_; }
+
+    // The value with blanks and tabs around it dropped and one pair of matching quotes
+    // enclosing it removed, cut to 2047 characters; def only for a missing section or key.
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view def) const;
+    // The value read as text, "0x"/"0X" turned into "$" when longer than two characters,
+    // then read by StrToIntDef.
+    std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                             std::int32_t def) const;
+    // Creates or replaces the key; creates the section and the file when missing. Every other
+    // line is kept as it was; lines end with CR LF. Raises Exception
+    // "Unable to write to <fileName>" on failure.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+
+private:
+    std::string fileName_;
+    const platform::FileSystem* fs_;
+};
+
+} // namespace mz

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace mz::platform {
+
+// An operating-system failure. code uses the Windows numbering where the failure has an
+// equivalent there (2 file not found, 3 path not found, 4 too many open files, 5 access denied,
+// 32 sharing violation, 112 disk full), so messages that name codes read alike on every
+// platform; text is the operating system's own description (Windows-1252).
+struct OsError {
+    int code = 0;
+    std::string text;
+};
+
+class SystemError : public std::runtime_error {
+public:
+    explicit SystemError(OsError error) : std::runtime_error(error.text), error_(std::move(error)) {}
+    const OsError& Error() const noexcept { return error_; }
+
+private:
+    OsError error_;
+};
+
+// How a file is opened. Every mode that writes refuses other writers while the file is open;
+// Read refuses writers too (readers may share).
+enum class OpenMode {
+    CreateExclusive, // create or truncate; no other program may read or write it meanwhile
+    CreateDenyWrite, // create or truncate; others may read
+    AppendDenyWrite, // open an existing file at its end; others may read
+    ReadDenyWrite,   // open an existing file for reading; others may read, not write
+    ReadWrite        // open an existing file for reading and writing (no sharing rule)
+};
+
+class FileSystem;
+
+// Owns one open file. Move-only; the destructor closes quietly, Close() reports a failure.
+class File {
+public:
+    using Handle = std::intptr_t;
+
+    File() = default;
+    File(const FileSystem& fs, Handle handle) noexcept : fs_(&fs), handle_(handle) {}
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    bool IsOpen() const noexcept { return fs_ != nullptr; }
+    void Write(std::string_view bytes);                // whole buffer or SystemError
+    std::size_t Read(char* buffer, std::size_t size);  // 0 at the end; SystemError on failure
+    void Close();                                      // SystemError on failure; closed anyway
+
+private:
+    void Reset() noexcept;
+    const FileSystem* fs_ = nullptr;
+    Handle handle_ = -1;
+};
+
+// The one seam for file-system calls. The default implementations call the operating system;
+// tests derive from it and override a call to make it fail. Paths are Windows-1252 and are
+// converted to the platform's file-name encoding here.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    virtual bool FileExists(const std::string& path) const;      // a regular file
+    virtual bool DirectoryExists(const std::string& path) const;
+    virtual void CreateDirectory(const std::string& path) const;  // SystemError on failure
+    virtual File Open(const std::string& path, OpenMode mode) const; // SystemError on failure
+    virtual bool DeleteFile(const std::string& path) const noexcept;
+
+    // Handle-level calls, used by File.
+    virtual std::size_t WriteSome(File::Handle handle, const char* data, std::size_t size) const;
+    virtual std::size_t ReadSome(File::Handle handle, char* data, std::size_t size) const;
+    virtual void CloseHandle(File::Handle handle) const;
+};
+
+// The operating system's file system.
+const FileSystem& SystemFileSystem();
+
+// The operating system's text for an error code in the numbering of OsError.
+std::string ErrorText(int code);
+
+// Reads a whole file opened with OpenMode::ReadDenyWrite. SystemError on failure.
+std::string ReadWholeFile(const FileSystem& fs, const std::string& path);
+
+} // namespace mz::platform

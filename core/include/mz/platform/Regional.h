@@ -1,0 +1,19 @@
+#pragma once
+
+#include "mz/DateTimeText.h"
+
+#include <string>
+
+namespace mz::platform {
+
+// Reads the user's regional settings from the platform: on POSIX systems the C library's
+// LC_TIME data of the environment's locale (after setlocale); the C/POSIX locale gives
+// FallbackRegionalSettings(). On Windows, the user's locale patterns.
+RegionalSettings LoadRegionalSettings();
+
+// Derives the settings from POSIX nl_langinfo patterns (D_FMT, T_FMT, AM_STR, PM_STR).
+// Empty patterns mean no regional settings.
+RegionalSettings RegionalSettingsFromPosix(const std::string& dFmt, const std::string& tFmt,
+                                           const std::string& amStr, const std::string& pmStr);
+
+} // namespace mz::platform

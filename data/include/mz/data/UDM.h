@@ -1,0 +1,46 @@
+#pragma once
+
+#include "mz/Variant.h"
+#include "mz/data/USQLMount.h"
+#include "mz/platform/FileSystem.h"
+
+#include <memory>
+#include <string>
+
+namespace mz {
+
+class MySqlConnection; // our MySQL client layer (MySqlClient.h)
+
+// The data module: the program's one connection to the pharmacy's MySQL database, with the
+// two ways the program uses it. Creating it does not connect.
+class TDM {
+public:
+    explicit TDM(std::string programDirectory,
+                 const platform::FileSystem& fs = platform::SystemFileSystem());
+    virtual ~TDM();
+    TDM(const TDM&) = delete;
+    TDM& operator=(const TDM&) = delete;
+
+    // Reads section "ip" of sistema_tervo.ini in the program directory and connects (port 3306).
+    virtual void OpenConnection();
+    void LoadConnectionSettings(const std::string& fileName, const std::string& section, int port);
+    void ConnectTo(const std::string& server, const std::string& database, const std::string& user,
+                   const std::string& password, int port);
+
+    // First column of the first row, or a copy of defaultValue for no row or NULL. A failure
+    // raises a plain Exception with the client's message, or gives an empty Variant when
+    // raiseErrors is false.
+    Variant QueryValue(const std::string& sql, const Variant& defaultValue, bool raiseErrors);
+    // Rows affected, or -1 after a swallowed failure. The builder's own failures pass unchanged.
+    int ExecuteMount(TSqlMount& mount, bool raiseErrors);
+
+    MySqlConnection& Conexao() noexcept;
+
+private:
+    struct Components;
+    std::string programDirectory_;
+    const platform::FileSystem* fs_;
+    std::unique_ptr<Components> components_;
+};
+
+} // namespace mz
