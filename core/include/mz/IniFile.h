@@ -28,7 +28,11 @@ public:
                              std::int32_t def) const;
     // Creates or replaces the key; creates the section and the file when missing. Every other
     // line is kept as it was; lines end with CR LF. Raises Exception
-    // "Unable to write to <fileName>" on failure.
+    // "Unable to write to <fileName>" on failure, and also, leaving the file as it was, for
+    // texts that would not read back as written (a line break anywhere, "=" in the key, an
+    // empty key or one beginning with "["). A replaced key keeps the name as the file spells it;
+    // a new key goes after the last non-blank line of its section; a new section goes at the
+    // end of the file. The file is rewritten in place.
     void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
 
 private:

@@ -11,6 +11,7 @@ namespace mz {
 
 // The data type of a parameter or column. The order of the members is fixed (their values
 // count from 0).
+// clang-format off
 enum TFieldType : unsigned char {
     ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
     ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic,
@@ -18,6 +19,7 @@ enum TFieldType : unsigned char {
     ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant,
     ftInterface, ftIDispatch, ftGuid, ftTimeStamp, ftFMTBcd
 };
+// clang-format on
 
 enum TParamType : unsigned char { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
 

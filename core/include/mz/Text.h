@@ -8,7 +8,10 @@ namespace mz {
 // Texts inside the program are single-byte Windows-1252 strings. These convert at the
 // boundaries (Qt strings, file names on Linux).
 std::string Cp1252ToUtf8(std::string_view cp1252);
-// Characters with no Windows-1252 form become '?'; malformed UTF-8 bytes are taken as Latin-1.
+// Characters with no Windows-1252 form become '?'; a byte that is no part of well-formed UTF-8
+// keeps its value (so Latin-1 and Windows-1252 text passes through). The five bytes
+// Windows-1252 leaves unassigned map to the C1 controls of the same value, so every byte
+// survives a round trip.
 std::string Utf8ToCp1252(std::string_view utf8);
 
 // Case-insensitive comparison of names (settings sections and keys, parameter names).

@@ -44,6 +44,10 @@ public:
     // "Could not convert variant of type (<kind>) into type (<target>)".
     // ToInt32: integers outside 32 bits saturate; fractions round half to even; decimal texts
     // are read as integers.
+    // Numbers outside the target range saturate (ToInt64 too); NaN and texts that are no
+    // integer raise the message. A true boolean is -1 and "True", false 0 and "False". ToText
+    // writes floating-point numbers in their shortest exact form ("0.1"), currency amounts
+    // without trailing zeros ("12.5"), date-times by the fallback regional settings.
     std::int32_t ToInt32() const;
     std::int64_t ToInt64() const;
     std::string ToText() const;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace mz::platform {
 
@@ -12,6 +13,10 @@ namespace mz::platform {
 // equivalent there (2 file not found, 3 path not found, 4 too many open files, 5 access denied,
 // 32 sharing violation, 112 disk full), so messages that name codes read alike on every
 // platform; text is the operating system's own description (Windows-1252).
+// On POSIX systems: ENOENT 2, ENOTDIR 3, EMFILE/ENFILE 4, EACCES/EPERM/EROFS/EISDIR 5, EBADF 6,
+// ENOMEM 8, EINVAL 87, ENOSPC/EDQUOT 112, EEXIST 183, ENAMETOOLONG 206, a lock held by another
+// open file 32; any other errno e gives 0x20000000 | e (bit 29 is the one Windows leaves to
+// applications, so these never read as one of its codes).
 struct OsError {
     int code = 0;
     std::string text;
@@ -19,7 +24,8 @@ struct OsError {
 
 class SystemError : public std::runtime_error {
 public:
-    explicit SystemError(OsError error) : std::runtime_error(error.text), error_(std::move(error)) {}
+    explicit SystemError(OsError error)
+        : std::runtime_error(error.text), error_(std::move(error)) {}
     const OsError& Error() const noexcept { return error_; }
 
 private:
@@ -27,7 +33,8 @@ private:
 };
 
 // How a file is opened. Every mode that writes refuses other writers while the file is open;
-// Read refuses writers too (readers may share).
+// Read refuses writers too (readers may share). On POSIX systems the rules hold between files
+// opened through this layer (flock), not against programs that take no lock.
 enum class OpenMode {
     CreateExclusive, // create or truncate; no other program may read or write it meanwhile
     CreateDenyWrite, // create or truncate; others may read
@@ -52,9 +59,9 @@ public:
     ~File();
 
     bool IsOpen() const noexcept { return fs_ != nullptr; }
-    void Write(std::string_view bytes);                // whole buffer or SystemError
-    std::size_t Read(char* buffer, std::size_t size);  // 0 at the end; SystemError on failure
-    void Close();                                      // SystemError on failure; closed anyway
+    void Write(std::string_view bytes);               // whole buffer or SystemError
+    std::size_t Read(char* buffer, std::size_t size); // 0 at the end; SystemError on failure
+    void Close();                                     // SystemError on failure; closed anyway
 
 private:
     void Reset() noexcept;
@@ -69,9 +76,9 @@ class FileSystem {
 public:
     virtual ~FileSystem() = default;
 
-    virtual bool FileExists(const std::string& path) const;      // a regular file
+    virtual bool FileExists(const std::string& path) const; // a regular file
     virtual bool DirectoryExists(const std::string& path) const;
-    virtual void CreateDirectory(const std::string& path) const;  // SystemError on failure
+    virtual void CreateDirectory(const std::string& path) const;     // SystemError on failure
     virtual File Open(const std::string& path, OpenMode mode) const; // SystemError on failure
     virtual bool DeleteFile(const std::string& path) const noexcept;
 

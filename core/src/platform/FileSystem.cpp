@@ -1,0 +1,90 @@
+#include "mz/platform/FileSystem.h"
+
+#include <array>
+#include <utility>
+
+namespace mz::platform {
+namespace {
+
+constexpr int InvalidHandle = 6;
+constexpr int DiskFull = 112;
+
+[[noreturn]] void NotOpen() {
+    throw SystemError({InvalidHandle, ErrorText(InvalidHandle)});
+}
+
+} // namespace
+
+File::File(File&& other) noexcept
+    : fs_(std::exchange(other.fs_, nullptr)), handle_(std::exchange(other.handle_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        fs_ = std::exchange(other.fs_, nullptr);
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+File::~File() {
+    Reset();
+}
+
+void File::Reset() noexcept {
+    if (fs_ == nullptr) {
+        return;
+    }
+    try {
+        fs_->CloseHandle(handle_);
+    } catch (...) {
+        // A destructor cannot report; callers that care call Close().
+    }
+    fs_ = nullptr;
+    handle_ = -1;
+}
+
+void File::Write(std::string_view bytes) {
+    if (fs_ == nullptr) {
+        NotOpen();
+    }
+    while (!bytes.empty()) {
+        const std::size_t written = fs_->WriteSome(handle_, bytes.data(), bytes.size());
+        if (written == 0) {
+            throw SystemError({DiskFull, ErrorText(DiskFull)}); // no progress would loop forever
+        }
+        bytes.remove_prefix(written);
+    }
+}
+
+std::size_t File::Read(char* buffer, std::size_t size) {
+    if (fs_ == nullptr) {
+        NotOpen();
+    }
+    return fs_->ReadSome(handle_, buffer, size);
+}
+
+void File::Close() {
+    if (fs_ == nullptr) {
+        NotOpen();
+    }
+    const FileSystem* fs = std::exchange(fs_, nullptr);
+    fs->CloseHandle(std::exchange(handle_, -1));
+}
+
+std::string ReadWholeFile(const FileSystem& fs, const std::string& path) {
+    File file = fs.Open(path, OpenMode::ReadDenyWrite);
+    std::string content;
+    std::array<char, 16384> buffer{};
+    for (;;) {
+        const std::size_t got = file.Read(buffer.data(), buffer.size());
+        if (got == 0) {
+            break;
+        }
+        content.append(buffer.data(), got);
+    }
+    file.Close();
+    return content;
+}
+
+} // namespace mz::platform

@@ -1,0 +1,228 @@
+#include "mz/Text.h"
+#include "mz/platform/FileSystem.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fmt/format.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace mz::platform {
+namespace {
+
+// errno values without a Windows counterpart keep their value with bit 29 set, the bit Windows
+// leaves to applications, so they never read as one of its codes.
+constexpr int UnmappedBase = 0x20000000;
+constexpr int SharingViolation = 32;
+constexpr const char* SharingViolationText =
+    "The process cannot access the file because it is being used by another process";
+
+struct CodePair {
+    int windows;
+    int posix; // the errno whose text stands for the code
+};
+
+constexpr CodePair Codes[] = {
+    {2, ENOENT}, {3, ENOTDIR}, {4, EMFILE},   {5, EACCES},   {6, EBADF},
+    {8, ENOMEM}, {87, EINVAL}, {112, ENOSPC}, {183, EEXIST}, {206, ENAMETOOLONG},
+};
+
+int WindowsCode(int error) noexcept {
+    switch (error) {
+    case ENFILE:
+        return 4;
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return 5;
+    case EDQUOT:
+        return 112;
+    default:
+        break;
+    }
+    for (const auto& pair : Codes) {
+        if (pair.posix == error) {
+            return pair.windows;
+        }
+    }
+    return UnmappedBase | error;
+}
+
+// strerror_r comes in a GNU form returning the text and an XSI form filling the buffer.
+[[maybe_unused]] const char* StrerrorResult(const char* text, const char*) noexcept {
+    return text;
+}
+[[maybe_unused]] const char* StrerrorResult(int, const char* buffer) noexcept {
+    return buffer;
+}
+
+std::string PosixText(int error) {
+    char buffer[256] = {};
+    return Utf8ToCp1252(StrerrorResult(strerror_r(error, buffer, sizeof buffer), buffer));
+}
+
+OsError FromErrno(int error) {
+    return {WindowsCode(error), PosixText(error)};
+}
+
+[[noreturn]] void ThrowErrno(int error) {
+    throw SystemError(FromErrno(error));
+}
+
+int ToFd(File::Handle handle) noexcept {
+    return static_cast<int>(handle);
+}
+
+int OpenFlags(OpenMode mode) noexcept {
+    switch (mode) {
+    case OpenMode::CreateExclusive:
+    case OpenMode::CreateDenyWrite:
+        return O_WRONLY | O_CREAT; // truncated only once the lock is held
+    case OpenMode::AppendDenyWrite:
+        return O_WRONLY | O_APPEND;
+    case OpenMode::ReadDenyWrite:
+        return O_RDONLY;
+    case OpenMode::ReadWrite:
+        return O_RDWR;
+    }
+    return O_RDONLY;
+}
+
+// flock() emulates the Windows sharing rules between the modes this program uses: writers
+// hold the file alone, readers share it with readers.
+int LockOperation(OpenMode mode) noexcept {
+    switch (mode) {
+    case OpenMode::ReadDenyWrite:
+        return LOCK_SH | LOCK_NB;
+    case OpenMode::ReadWrite:
+        return 0;
+    default:
+        return LOCK_EX | LOCK_NB;
+    }
+}
+
+// Closes the descriptor unless released, so that every failure path after open() lets go.
+class FdGuard {
+public:
+    explicit FdGuard(int fd) noexcept : fd_(fd) {}
+    FdGuard(const FdGuard&) = delete;
+    FdGuard& operator=(const FdGuard&) = delete;
+    ~FdGuard() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int Get() const noexcept { return fd_; }
+    int Release() noexcept { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+bool IsType(const std::string& path, mode_t type) {
+    struct stat info {};
+    return ::stat(Cp1252ToUtf8(path).c_str(), &info) == 0 && (info.st_mode & S_IFMT) == type;
+}
+
+} // namespace
+
+bool FileSystem::FileExists(const std::string& path) const {
+    return IsType(path, S_IFREG);
+}
+
+bool FileSystem::DirectoryExists(const std::string& path) const {
+    return IsType(path, S_IFDIR);
+}
+
+void FileSystem::CreateDirectory(const std::string& path) const {
+    if (::mkdir(Cp1252ToUtf8(path).c_str(), 0777) != 0) {
+        ThrowErrno(errno);
+    }
+}
+
+File FileSystem::Open(const std::string& path, OpenMode mode) const {
+    FdGuard fd(::open(Cp1252ToUtf8(path).c_str(), OpenFlags(mode) | O_CLOEXEC, 0666));
+    if (fd.Get() < 0) {
+        ThrowErrno(errno);
+    }
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0) {
+        ThrowErrno(errno);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        ThrowErrno(EISDIR); // a directory opens for reading on POSIX, never on Windows
+    }
+    const int lock = LockOperation(mode);
+    if (lock != 0 && ::flock(fd.Get(), lock) != 0) {
+        const int error = errno;
+        if (error == EWOULDBLOCK) {
+            throw SystemError({SharingViolation, SharingViolationText});
+        }
+        ThrowErrno(error);
+    }
+    const bool truncate = mode == OpenMode::CreateExclusive || mode == OpenMode::CreateDenyWrite;
+    if (truncate && ::ftruncate(fd.Get(), 0) != 0) {
+        ThrowErrno(errno);
+    }
+    return File(*this, fd.Release());
+}
+
+bool FileSystem::DeleteFile(const std::string& path) const noexcept {
+    return ::unlink(Cp1252ToUtf8(path).c_str()) == 0;
+}
+
+std::size_t FileSystem::WriteSome(File::Handle handle, const char* data, std::size_t size) const {
+    for (;;) {
+        const ssize_t written = ::write(ToFd(handle), data, size);
+        if (written >= 0) {
+            return static_cast<std::size_t>(written);
+        }
+        if (errno != EINTR) {
+            ThrowErrno(errno);
+        }
+    }
+}
+
+std::size_t FileSystem::ReadSome(File::Handle handle, char* data, std::size_t size) const {
+    for (;;) {
+        const ssize_t got = ::read(ToFd(handle), data, size);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            ThrowErrno(errno);
+        }
+    }
+}
+
+void FileSystem::CloseHandle(File::Handle handle) const {
+    // No retry on EINTR: on Linux the descriptor is released whatever close() reports.
+    if (::close(ToFd(handle)) != 0 && errno != EINTR) {
+        ThrowErrno(errno);
+    }
+}
+
+const FileSystem& SystemFileSystem() {
+    static const FileSystem system;
+    return system;
+}
+
+std::string ErrorText(int code) {
+    if (code == SharingViolation) {
+        return SharingViolationText;
+    }
+    if ((code & UnmappedBase) != 0 && code > 0) {
+        return PosixText(code & ~UnmappedBase);
+    }
+    for (const auto& pair : Codes) {
+        if (pair.windows == code) {
+            return PosixText(pair.posix);
+        }
+    }
+    return fmt::format("Unknown error {}", code);
+}
+
+} // namespace mz::platform
