@@ -1,0 +1,107 @@
+// The activity test as the program runs it, and the same work split into its parts.
+#include "bench_environment.h"
+#include "mz/IniFile.h"
+#include "mz/Services.h"
+#include "mz/data/UDM.h"
+#include "mz/monitor/uMonitorZelnor.h"
+
+#include <array>
+#include <benchmark/benchmark.h>
+
+namespace mz::bench {
+namespace {
+
+class QuietWindow : public IMonitorWindow {
+public:
+    bool IsActive() const override { return false; }
+    void SetStatusText(const std::string& text) override { status_ = text; }
+    void ProcessMessages() override {}
+
+private:
+    std::string status_;
+};
+
+// A monitor on its own connection to the benchmark server.
+struct Monitor {
+    Monitor() {
+        dm.ConnectTo(server.Host(), server.Database(), server.User(), server.Password(),
+                     server.Port());
+    }
+
+    Environment& environment = Environment::Get();
+    test::MariaDbServer& server = environment.Server();
+    TDM dm{environment.ProgramDirectory()};
+    QuietWindow window;
+    Services services = SystemServices();
+    TMonitorZelnor monitor{dm, window, services, environment.ProgramDirectory()};
+};
+
+// Everything a test does: settings, number, request, reply, status, clean-up.
+void BM_ActivityTest(benchmark::State& state) {
+    Monitor m;
+    for (auto _ : state) {
+        state.PauseTiming();
+        m.environment.PutReply();
+        state.ResumeTiming();
+        if (!m.monitor.RunActivityTest()) {
+            state.SkipWithError("the reply was not taken as good");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_ActivityTest)->Unit(benchmark::kMicrosecond);
+
+// The database part: one select and one prepared update.
+void BM_ActivityDatabase(benchmark::State& state) {
+    Monitor m;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(m.monitor.NextBranchSequence(Branch));
+    }
+}
+BENCHMARK(BM_ActivityDatabase)->Unit(benchmark::kMicrosecond);
+
+// The settings reads of a test: the exchange keys, the branch code and the wait.
+void BM_ActivitySettings(benchmark::State& state) {
+    Monitor m;
+    const std::string settings = m.environment.ProgramDirectory() + "sistema_tervo.ini";
+    for (auto _ : state) {
+        TPBMConfig config;
+        m.monitor.LoadPBMConfig(config);
+        benchmark::DoNotOptimize(
+            TIniFile(settings, m.services.files).ReadInteger("FilialMatriz", "CodLogica", 2));
+        benchmark::DoNotOptimize(
+            TIniFile(settings, m.services.files).ReadInteger("zelnor", "tempo", 2500));
+    }
+}
+BENCHMARK(BM_ActivitySettings)->Unit(benchmark::kMicrosecond);
+
+// The exchange files through the platform layer, in the order a test touches them.
+void BM_ActivityExchangeFiles(benchmark::State& state) {
+    Monitor m;
+    const platform::FileSystem& files = m.services.files;
+    const std::string request = m.environment.RequestPath();
+    const std::string reply = m.environment.ReplyPath();
+    std::array<char, 64> buffer{};
+    for (auto _ : state) {
+        state.PauseTiming();
+        m.environment.PutReply();
+        state.ResumeTiming();
+        {
+            platform::File file = files.Open(request, platform::OpenMode::CreateExclusive);
+            file.Write("000197\r\n");
+            file.Close();
+        }
+        benchmark::DoNotOptimize(files.FileExists(reply));
+        {
+            platform::File file = files.Open(reply, platform::OpenMode::ReadDenyWrite);
+            benchmark::DoNotOptimize(file.Read(buffer.data(), buffer.size()));
+        }
+        if (files.FileExists(reply)) {
+            files.DeleteFile(reply);
+        }
+    }
+}
+BENCHMARK(BM_ActivityExchangeFiles)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace mz::bench

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "mz/Services.h"
+#include "mz/data/UDM.h"
+#include "mz/monitor/MonitorWindow.h"
+
+#include <cstdint>
+#include <string>
+
+namespace mz {
+
+// The exchange settings of one activity test.
+struct TPBMConfig {
+    std::string Envio;      // send directory, used as a plain path prefix
+    std::string Resposta;   // reply directory, used as a plain path prefix
+    std::int32_t Tempo = 0; // wait per try, in milliseconds
+};
+
+// The name of the request file in the send directory and of its reply in the reply directory.
+inline constexpr const char* ExchangeFileName = "TesteAtividadeX.txt";
+
+// One activity test of the Zelnor exchange: advances the branch's sequence number, places the
+// request, waits for the reply and checks it. Runs on the window thread; the waits keep the
+// window alive through IMonitorWindow::ProcessMessages.
+class TMonitorZelnor {
+public:
+    TMonitorZelnor(TDM& dm, IMonitorWindow& window, const Services& services,
+                   std::string programDirectory);
+
+    // True when the reply's first line has "OK" at characters 7 and 8; false when no reply
+    // came or it is not good. Raises Exception on the failures of the steps it runs.
+    bool RunActivityTest();
+    // Reads [zelnor] envio, resposta and tempo of sistema_tervo.ini.
+    void LoadPBMConfig(TPBMConfig& config) const;
+    // Reads the branch's stored number, stores and returns the next one (1 to 9999, then 1).
+    std::int32_t NextBranchSequence(std::int32_t branch);
+    // Looks for a regular file at path at once and after each of up to three waits.
+    bool WaitForReply(const std::string& path);
+    // About n seconds in 10 ms sleeps, processing window messages after each.
+    void WaitSeconds(std::int32_t n);
+    bool IsSettingsWindowActive() const;
+
+private:
+    std::string SettingsFileName() const;
+    std::int32_t ReadBranchCode() const;
+    void WriteRequest(const std::string& path, std::int32_t number) const;
+    bool ReplyIsGood(const std::string& path) const;
+    void DeleteReplyIfPresent(const std::string& path) const;
+
+    TDM& dm_;
+    IMonitorWindow& window_;
+    Services services_;
+    std::string programDirectory_;
+};
+
+} // namespace mz

@@ -1,0 +1,123 @@
+#include "mz/monitor/uMonitorZelnor.h"
+
+#include "mz/Exception.h"
+#include "mz/IniFile.h"
+#include "mz/data/USQLMount.h"
+#include "mz/log/uLog.h"
+#include "mz/platform/System.h"
+
+#include <chrono>
+#include <fmt/format.h>
+#include <utility>
+
+namespace mz {
+
+namespace {
+
+constexpr std::int32_t DefaultTempo = 2500;
+constexpr std::int32_t DefaultBranch = 2;
+constexpr std::int32_t LastSequence = 9999;
+constexpr int ReplyTries = 3;
+constexpr std::chrono::milliseconds Tick{10};
+constexpr std::int64_t TicksPerSecond = 100;
+
+} // namespace
+
+TMonitorZelnor::TMonitorZelnor(TDM& dm, IMonitorWindow& window, const Services& services,
+                               std::string programDirectory)
+    : dm_(dm), window_(window), services_(services),
+      programDirectory_(std::move(programDirectory)) {}
+
+bool TMonitorZelnor::RunActivityTest() {
+    TPBMConfig config;
+    LoadPBMConfig(config);
+
+    const std::int32_t branch = ReadBranchCode();
+    if (branch == 0) {
+        WriteLog(services_, "CodFilial n\xE3o identificada.");
+        throw Exception("Filial n\xE3o identificada.");
+    }
+
+    const std::int32_t number = NextBranchSequence(branch);
+    WriteRequest(config.Envio + ExchangeFileName, number);
+
+    const std::string replyPath = config.Resposta + ExchangeFileName;
+    bool result = false;
+    if (WaitForReply(replyPath) && ReplyIsGood(replyPath)) {
+        result = true;
+        window_.SetStatusText("Ultimo arquivo de resposta: " +
+                              DateTimeText(services_.clock.Now(), services_.regional));
+    }
+    // A reply that could not be read is left for the next test; any other one, good, bad or
+    // late, is removed so it cannot answer the next request.
+    DeleteReplyIfPresent(replyPath);
+    return result;
+}
+
+void TMonitorZelnor::LoadPBMConfig(TPBMConfig& config) const {
+    const TIniFile ini(SettingsFileName(), services_.files);
+    config.Envio = ini.ReadString("zelnor", "envio", platform::DefaultSendDirectory());
+    config.Resposta = ini.ReadString("zelnor", "resposta", platform::DefaultReplyDirectory());
+    config.Tempo = ini.ReadInteger("zelnor", "tempo", DefaultTempo);
+}
+
+std::int32_t TMonitorZelnor::NextBranchSequence(std::int32_t branch) {
+    const std::string query =
+        fmt::format("select filial.seq_zelnor from filial where filial.filial_id = {}", branch);
+    const std::int32_t stored = dm_.QueryValue(query, Variant(0), true).ToInt32();
+    const std::int32_t next = stored >= LastSequence ? 1 : stored + 1;
+
+    TSqlMount mount(smUpdate, "filial");
+    mount.AddField("seq_zelnor", Variant(next), ftInteger);
+    mount.SqlWhere(fmt::format("where filial_id = {}", branch));
+    dm_.ExecuteMount(mount, true);
+    return next;
+}
+
+bool TMonitorZelnor::WaitForReply(const std::string& path) {
+    const std::int32_t tempo =
+        TIniFile(SettingsFileName(), services_.files).ReadInteger("zelnor", "tempo", DefaultTempo);
+    const std::int32_t secondsPerTry = tempo / 1000;
+
+    bool found = services_.files.FileExists(path);
+    int tries = 0;
+    while (!found && tries < ReplyTries) {
+        if (IsSettingsWindowActive()) {
+            // Counts no try, but must neither spin nor freeze the window while it stays active.
+            services_.sleeper.Sleep(Tick);
+            window_.ProcessMessages();
+        } else {
+            WaitSeconds(secondsPerTry);
+            ++tries;
+            window_.ProcessMessages();
+        }
+        found = services_.files.FileExists(path);
+    }
+    return found;
+}
+
+void TMonitorZelnor::WaitSeconds(std::int32_t n) {
+    if (n <= 0) {
+        return;
+    }
+    const std::int64_t ticks = std::int64_t{n} * TicksPerSecond;
+    for (std::int64_t i = 0; i < ticks; ++i) {
+        services_.sleeper.Sleep(Tick);
+        window_.ProcessMessages();
+    }
+}
+
+bool TMonitorZelnor::IsSettingsWindowActive() const {
+    return window_.IsActive();
+}
+
+std::string TMonitorZelnor::SettingsFileName() const {
+    return programDirectory_ + "sistema_tervo.ini";
+}
+
+std::int32_t TMonitorZelnor::ReadBranchCode() const {
+    return TIniFile(SettingsFileName(), services_.files)
+        .ReadInteger("FilialMatriz", "CodLogica", DefaultBranch);
+}
+
+} // namespace mz

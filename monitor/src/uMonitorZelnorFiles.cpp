@@ -1,0 +1,113 @@
+// The two exchange files of an activity test: writing the request, reading the reply.
+#include "mz/Exception.h"
+#include "mz/monitor/uMonitorZelnor.h"
+#include "mz/platform/FileSystem.h"
+
+#include <array>
+#include <cstdint>
+#include <fmt/format.h>
+#include <string_view>
+
+namespace mz {
+
+namespace {
+
+// Characters 7 and 8 of the reply's first line hold the status.
+constexpr std::size_t StatusOffset = 6;
+constexpr std::string_view GoodStatus = "OK";
+constexpr std::size_t LineNeeded = StatusOffset + GoodStatus.size();
+
+// Blanks include line ends and other control characters, which some systems' texts end with.
+std::string_view WithoutTrailingBlanksAndStops(std::string_view text) {
+    while (!text.empty() &&
+           (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+Exception FileError(std::string_view what, const std::string& path,
+                    const platform::SystemError& error) {
+    return Exception(fmt::format("{} \"{}\". {}", what, path,
+                                 WithoutTrailingBlanksAndStops(error.Error().text)));
+}
+
+// At least four digits, the minus sign of a negative number standing before the zeros.
+std::string RequestLine(std::int32_t number) {
+    const std::int64_t value = number;
+    const std::string digits = fmt::format("{:04}", value < 0 ? -value : value);
+    return (value < 0 ? "-" : "") + digits + "97\r\n";
+}
+
+struct FirstLine {
+    bool present = false; // false: nothing stands before the first NUL or the end of the file
+    std::string start;    // at most LineNeeded characters of it
+};
+
+// Reads only as far as the status field needs, so a huge reply costs no more than a small one.
+FirstLine ReadFirstLine(platform::File& file) {
+    std::string start;
+    std::array<char, 64> buffer{};
+    for (;;) {
+        const std::size_t count = file.Read(buffer.data(), buffer.size());
+        if (count == 0) {
+            return {!start.empty(), start};
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const char c = buffer[i];
+            if (c == '\r' || c == '\n') {
+                return {true, start};
+            }
+            if (c == '\0') {
+                return {!start.empty(), start};
+            }
+            start.push_back(c);
+            if (start.size() == LineNeeded) {
+                return {true, start};
+            }
+        }
+    }
+}
+
+} // namespace
+
+void TMonitorZelnor::WriteRequest(const std::string& path, std::int32_t number) const {
+    platform::File file;
+    try {
+        file = services_.files.Open(path, platform::OpenMode::CreateExclusive);
+    } catch (const platform::SystemError& error) {
+        throw FileError("Cannot create file", path, error);
+    }
+    try {
+        file.Write(RequestLine(number));
+        file.Close();
+    } catch (const platform::SystemError& error) {
+        // A cut-off request must not reach the service.
+        file = platform::File();
+        services_.files.DeleteFile(path);
+        throw FileError("Cannot create file", path, error);
+    }
+}
+
+bool TMonitorZelnor::ReplyIsGood(const std::string& path) const {
+    FirstLine line;
+    try {
+        platform::File file = services_.files.Open(path, platform::OpenMode::ReadDenyWrite);
+        line = ReadFirstLine(file);
+    } catch (const platform::SystemError& error) {
+        throw FileError("Cannot open file", path, error);
+    }
+    if (!line.present) {
+        throw Exception("List index out of bounds (0)");
+    }
+    return line.start.size() == LineNeeded &&
+           std::string_view(line.start).substr(StatusOffset) == GoodStatus;
+}
+
+void TMonitorZelnor::DeleteReplyIfPresent(const std::string& path) const {
+    if (services_.files.FileExists(path)) {
+        services_.files.DeleteFile(path);
+    }
+}
+
+} // namespace mz

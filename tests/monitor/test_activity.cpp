@@ -1,0 +1,230 @@
+// The branch number, the request file and the settings of the activity test.
+#include "mz/Exception.h"
+#include "test_activity_support.h"
+
+#include <filesystem>
+#include <fmt/format.h>
+#include <gmock/gmock.h>
+
+namespace mz::test {
+namespace {
+
+using ::testing::HasSubstr;
+
+TEST_F(ActivityTest, AdvancesTheBranchNumberAndWritesTheRequest) {
+    struct Case {
+        const char* stored; // SQL literal, or nullptr for no row
+        const char* firstRequest;
+        const char* secondRequest;
+        const char* storedAfter;
+    };
+    const Case cases[] = {
+        {"0", "000197\r\n", "000297\r\n", "2"},
+        {"41", "004297\r\n", "004397\r\n", "43"},
+        {"9998", "999997\r\n", "000197\r\n", "1"},
+        {"9999", "000197\r\n", "000297\r\n", "2"},
+        {"123456", "000197\r\n", "000297\r\n", "2"},
+        {"2147483647", "000197\r\n", "000297\r\n", "2"},
+        {"NULL", "000197\r\n", "000297\r\n", "2"},
+        {"-5", "-000497\r\n", "-000397\r\n", "-3"},
+        {"-2147483648", "-214748364797\r\n", "-214748364697\r\n", "-2147483646"},
+        // Without a row nothing is stored, so every test sends 1.
+        {nullptr, "000197\r\n", "000197\r\n", "no row"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "no row");
+        if (c.stored) {
+            StoreOnly(2, c.stored);
+        } else {
+            ClearTable();
+        }
+        Scenario scenario(dm);
+
+        EXPECT_FALSE(scenario.monitor.RunActivityTest());
+        EXPECT_EQ(ReadFileBytes(scenario.RequestPath()), c.firstRequest);
+        EXPECT_FALSE(scenario.monitor.RunActivityTest());
+        EXPECT_EQ(ReadFileBytes(scenario.RequestPath()), c.secondRequest);
+        EXPECT_EQ(Stored(2), c.storedAfter);
+    }
+}
+
+TEST_F(ActivityTest, NextBranchSequenceStoresAndReturnsTheNextNumber) {
+    StoreOnly(7, "9998");
+    Scenario scenario(dm);
+    EXPECT_EQ(scenario.monitor.NextBranchSequence(7), 9999);
+    EXPECT_EQ(scenario.monitor.NextBranchSequence(7), 1);
+    EXPECT_EQ(Stored(7), "1");
+    EXPECT_EQ(scenario.monitor.NextBranchSequence(8), 1); // no row for 8
+    EXPECT_EQ(Stored(8), "no row");
+}
+
+TEST_F(ActivityTest, ReadsTheBranchCodeFromTheSettings) {
+    struct Case {
+        std::optional<std::string> codLogica;
+        int branch;
+    };
+    const Case cases[] = {
+        {std::nullopt, 2}, {"", 2}, {"abc", 2}, {"0x1A", 26}, {"$1a", 26}, {" 7", 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codLogica.value_or("(missing)"));
+        ClearTable();
+        db.Execute(
+            fmt::format("insert into {}.filial values (2, 10), (7, 10), (26, 10)", db.Database()));
+        Scenario scenario(dm);
+        Settings settings = scenario.DefaultSettings();
+        settings.codLogica = c.codLogica;
+        scenario.WriteSettings(settings);
+
+        scenario.monitor.RunActivityTest();
+
+        for (const int branch : {2, 7, 26}) {
+            EXPECT_EQ(Stored(branch), branch == c.branch ? "11" : "10") << "branch " << branch;
+        }
+    }
+}
+
+TEST_F(ActivityTest, RefusesAnUnidentifiedBranchAndLogsIt) {
+    for (const char* codLogica : {"0", "0x0"}) {
+        SCOPED_TRACE(codLogica);
+        StoreOnly(2, "10");
+        Scenario scenario(dm);
+        Settings settings = scenario.DefaultSettings();
+        settings.codLogica = codLogica;
+        scenario.WriteSettings(settings);
+        const WorkingDirectory cwd(scenario.root.Path());
+
+        try {
+            scenario.monitor.RunActivityTest();
+            ADD_FAILURE() << "no exception";
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.Message(), "Filial n\xE3o identificada.");
+        }
+
+        EXPECT_EQ(ReadFileBytes(scenario.root.Path() + "LogZelnor/3.txt"),
+                  "08/03/2025 14:03:27 - CodFilial n\xE3o identificada.\r\n");
+        EXPECT_EQ(Stored(2), "10");
+        EXPECT_FALSE(std::filesystem::exists(scenario.RequestPath()));
+        EXPECT_EQ(scenario.sleeper.calls, 0);
+    }
+}
+
+TEST_F(ActivityTest, PassesADatabaseFailureOnBeforeWritingTheRequest) {
+    Scenario scenario(dm);
+    db.Execute(fmt::format("rename table {0}.filial to {0}.filial_away", db.Database()));
+    struct TableBack {
+        MariaDbServer& db;
+        ~TableBack() {
+            db.Execute(fmt::format("rename table {0}.filial_away to {0}.filial", db.Database()));
+        }
+    } tableBack{db};
+
+    try {
+        scenario.monitor.RunActivityTest();
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& error) {
+        EXPECT_THAT(error.Message(), HasSubstr("filial' doesn't exist"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(scenario.RequestPath()));
+}
+
+TEST_F(ActivityTest, ReportsARequestThatCannotBeWritten) {
+    struct Case {
+        const char* name;
+        bool sendDirMissing;
+        std::optional<platform::OsError> writeFailure;
+        const char* osText;
+    };
+    const Case cases[] = {
+        {"send directory missing", true, std::nullopt, "No such file or directory"},
+        {"disk full", false, platform::OsError{112, "No space left on device.\r\n"},
+         "No space left on device"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StoreOnly(2, "0");
+        Scenario scenario(dm);
+        if (c.sendDirMissing) {
+            std::filesystem::remove(scenario.sendDir);
+        }
+        scenario.files.writeFailure = c.writeFailure;
+        WriteFileBytes(scenario.ReplyPath(), "000197OK");
+
+        try {
+            scenario.monitor.RunActivityTest();
+            ADD_FAILURE() << "no exception";
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.Message(), fmt::format("Cannot create file \"{}\". {}",
+                                                   scenario.RequestPath(), c.osText));
+        }
+
+        EXPECT_EQ(Stored(2), "1");
+        EXPECT_FALSE(std::filesystem::exists(scenario.RequestPath()));
+        EXPECT_EQ(ReadFileBytes(scenario.ReplyPath()), "000197OK");
+        EXPECT_EQ(scenario.sleeper.calls, 0);
+        EXPECT_EQ(scenario.window.processed, 0);
+    }
+}
+
+TEST_F(ActivityTest, UsesTheDirectoriesAsPlainPrefixes) {
+    struct Case {
+        const char* envio; // relative to the scenario's root
+        const char* requestFile;
+    };
+    const Case cases[] = {
+        {"env", "envTesteAtividadeX.txt"}, {"", "TesteAtividadeX.txt"}, // the working directory
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.envio);
+        StoreOnly(2, "0");
+        Scenario scenario(dm);
+        const WorkingDirectory cwd(scenario.root.Path());
+        Settings settings = scenario.DefaultSettings();
+        settings.envio = *c.envio ? scenario.root.Path() + c.envio : std::string();
+        scenario.WriteSettings(settings);
+
+        EXPECT_FALSE(scenario.monitor.RunActivityTest());
+        EXPECT_EQ(ReadFileBytes(scenario.root.Path() + c.requestFile), "000197\r\n");
+    }
+}
+
+TEST_F(ActivityTest, LoadsTheExchangeSettings) {
+    struct Case {
+        const char* name;
+        std::optional<Settings> settings; // nullopt: no settings file at all
+        TPBMConfig expected;
+    };
+    const Case cases[] = {
+        {"no file",
+         std::nullopt,
+         {platform::DefaultSendDirectory(), platform::DefaultReplyDirectory(), 2500}},
+        {"keys missing",
+         Settings{std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+         {platform::DefaultSendDirectory(), platform::DefaultReplyDirectory(), 2500}},
+        {"empty values", Settings{"", "", "", ""}, {"", "", 2500}},
+        {"quoted and hexadecimal",
+         Settings{"'/x/env/'", " \"/x/rec/\" ", "0x3E8", "2"},
+         {"/x/env/", "/x/rec/", 1000}},
+        {"not a number", Settings{"/e/", "/r/", "2,5", "2"}, {"/e/", "/r/", 2500}},
+        {"negative", Settings{"/e/", "/r/", "-1500", "2"}, {"/e/", "/r/", -1500}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario scenario(dm);
+        if (c.settings) {
+            scenario.WriteSettings(*c.settings);
+        } else {
+            std::filesystem::remove(scenario.programDir + "sistema_tervo.ini");
+        }
+
+        TPBMConfig config;
+        scenario.monitor.LoadPBMConfig(config);
+
+        EXPECT_EQ(config.Envio, c.expected.Envio);
+        EXPECT_EQ(config.Resposta, c.expected.Resposta);
+        EXPECT_EQ(config.Tempo, c.expected.Tempo);
+    }
+}
+
+} // namespace
+} // namespace mz::test

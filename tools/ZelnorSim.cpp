@@ -1,0 +1,223 @@
+#include "ZelnorSim.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/file.h>
+
+namespace zelnor_sim {
+
+namespace {
+
+constexpr std::array<std::pair<std::string_view, Mode>, 5> ModeNames{{
+    {"good", Mode::Good},
+    {"bad", Mode::Bad},
+    {"none", Mode::None},
+    {"empty", Mode::Empty},
+    {"hold", Mode::Hold},
+}};
+
+bool ParseMode(std::string_view text, Mode& mode) {
+    const auto found = std::find_if(ModeNames.begin(), ModeNames.end(),
+                                    [&](const auto& entry) { return entry.first == text; });
+    if (found == ModeNames.end()) {
+        return false;
+    }
+    mode = found->second;
+    return true;
+}
+
+bool ParseMilliseconds(std::string_view text, int& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && value >= 0;
+}
+
+void LogError(const std::string& what) {
+    std::fprintf(stderr, "zelnor_sim: %s: %s\n", what.c_str(), std::strerror(errno));
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Written under a temporary name and renamed, so a reader never meets half a reply.
+bool WriteAtomically(const Options& options, const std::string& name, std::string_view content) {
+    const std::string temporary =
+        JoinPath(options.reply, ".zelnor_sim." + std::to_string(::getpid()) + "." + name);
+    {
+        const Fd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+        if (!fd || !WriteAll(fd.get(), content)) {
+            LogError("cannot write " + temporary);
+            ::unlink(temporary.c_str());
+            return false;
+        }
+    }
+    if (::rename(temporary.c_str(), JoinPath(options.reply, name).c_str()) != 0) {
+        LogError("cannot rename " + temporary);
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Creates the reply under its own name, locked, and writes it a byte at a time spread over
+// --hold-ms, as a slow service would; readers that respect the lock are kept out meanwhile.
+bool WriteHeld(const Options& options, const std::string& name, std::string_view content,
+               const volatile std::sig_atomic_t& stop) {
+    const std::string path = JoinPath(options.reply, name);
+    const Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!fd || ::flock(fd.get(), LOCK_EX) != 0) {
+        LogError("cannot hold " + path);
+        return false;
+    }
+    LogLine("holding " + name);
+    const int pause = options.holdMs / static_cast<int>(content.size());
+    for (const char c : content) {
+        SleepMs(pause, stop);
+        if (stop || !WriteAll(fd.get(), std::string_view(&c, 1))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+const char* Usage() {
+    return "usage: zelnor_sim --send DIR --reply DIR [--mode good|bad|none|empty|hold]\n"
+           "                  [--delay-ms N] [--hold-ms N] [--once]\n"
+           "Answers each request file that appears in DIR of --send (or is rewritten) with a\n"
+           "reply file of the same name in DIR of --reply:\n"
+           "  good   the request's first six characters, \"OK\", CR LF (the default)\n"
+           "  bad    the request's first six characters, \"NO\", CR LF\n"
+           "  none   no reply at all\n"
+           "  empty  an empty reply file\n"
+           "  hold   the good reply, written slowly over --hold-ms (default 1000) while the\n"
+           "         file is locked with flock(LOCK_EX)\n"
+           "--delay-ms waits before answering; --once stops after the first request.\n"
+           "Stops on SIGINT or SIGTERM.\n";
+}
+
+const char* ModeName(Mode mode) {
+    for (const auto& [name, value] : ModeNames) {
+        if (value == mode) {
+            return name.data();
+        }
+    }
+    return "?";
+}
+
+ParseResult ParseOptions(int argc, char** argv) {
+    ParseResult result;
+    Options& options = result.options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--help" || option == "-h") {
+            result.showHelp = true;
+            return result;
+        }
+        if (option == "--once") {
+            options.once = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            result.error = std::string(option) + " needs a value";
+            return result;
+        }
+        const std::string_view value = argv[++i];
+        bool understood = true;
+        if (option == "--send") {
+            options.send = value;
+        } else if (option == "--reply") {
+            options.reply = value;
+        } else if (option == "--mode") {
+            understood = ParseMode(value, options.mode);
+        } else if (option == "--delay-ms") {
+            understood = ParseMilliseconds(value, options.delayMs);
+        } else if (option == "--hold-ms") {
+            understood = ParseMilliseconds(value, options.holdMs);
+        } else {
+            result.error = "unknown option " + std::string(option);
+            return result;
+        }
+        if (!understood) {
+            result.error = "bad value for " + std::string(option) + ": " + std::string(value);
+            return result;
+        }
+    }
+    if (options.send.empty() || options.reply.empty()) {
+        result.error = "--send and --reply are required";
+    }
+    return result;
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name) {
+    return !directory.empty() && directory.back() == '/' ? directory + name
+                                                         : directory + "/" + name;
+}
+
+void LogLine(const std::string& line) {
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+void SleepMs(int ms, const volatile std::sig_atomic_t& stop) {
+    while (ms > 0 && !stop) {
+        const int slice = std::min(ms, PollIntervalMs);
+        const timespec duration{0, static_cast<long>(slice) * 1'000'000L};
+        ::nanosleep(&duration, nullptr);
+        ms -= slice;
+    }
+}
+
+void Answer(const Options& options, const std::string& name, const std::string& request,
+            const volatile std::sig_atomic_t& stop) {
+    const std::string line = request.substr(0, request.find_first_of("\r\n"));
+    LogLine("request " + name + " " + line);
+    SleepMs(options.delayMs, stop);
+    if (stop) {
+        return;
+    }
+    const std::string prefix = line.substr(0, 6);
+    switch (options.mode) {
+    case Mode::None:
+        LogLine("answer " + name + " none");
+        return;
+    case Mode::Empty:
+        if (WriteAtomically(options, name, "")) {
+            LogLine("answer " + name + " empty");
+        }
+        return;
+    case Mode::Good:
+    case Mode::Bad: {
+        const std::string reply = prefix + (options.mode == Mode::Good ? "OK" : "NO");
+        if (WriteAtomically(options, name, reply + "\r\n")) {
+            LogLine("answer " + name + " " + ModeName(options.mode) + " " + reply);
+        }
+        return;
+    }
+    case Mode::Hold:
+        if (WriteHeld(options, name, prefix + "OK\r\n", stop)) {
+            LogLine("answer " + name + " hold " + prefix + "OK");
+        }
+        return;
+    }
+}
+
+} // namespace zelnor_sim
