@@ -4,6 +4,8 @@
 #include "mz/Integer.h"
 #include "mz/Text.h"
 
+#include <fmt/format.h>
+
 #include <optional>
 #include <vector>
 
@@ -131,13 +133,13 @@ void PlaceEntry(std::vector<Line>& lines, std::string_view section, std::string_
         if (!lines.empty() && lines.back().end.empty()) {
             lines.back().end = crLf;
         }
-        lines.push_back({"[" + std::string(section) + "]", crLf});
-        lines.push_back({std::string(key) + "=" + std::string(value), crLf});
+        lines.push_back({fmt::format("[{}]", section), crLf});
+        lines.push_back({fmt::format("{}={}", key, value), crLf});
         return;
     }
     if (const auto index = FindKey(lines, *range, key)) {
         const std::string storedKey(EntryOf(lines[*index].text)->key);
-        lines[*index] = {storedKey + "=" + std::string(value), crLf};
+        lines[*index] = {fmt::format("{}={}", storedKey, value), crLf};
         return;
     }
     std::size_t last = range->header;
@@ -150,7 +152,7 @@ void PlaceEntry(std::vector<Line>& lines, std::string_view section, std::string_
         lines[last].end = crLf;
     }
     const auto at = lines.begin() + static_cast<std::ptrdiff_t>(last + 1);
-    lines.insert(at, {std::string(key) + "=" + std::string(value), crLf});
+    lines.insert(at, {fmt::format("{}={}", key, value), crLf});
 }
 
 } // namespace
