@@ -1,0 +1,5 @@
+#include "Program.h"
+
+int main(int argc, char** argv) {
+    return mz::RunMonitorZelnor(argc, argv, std::chrono::minutes(1));
+}

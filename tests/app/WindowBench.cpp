@@ -1,0 +1,87 @@
+#include "WindowBench.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <fstream>
+#include <iterator>
+
+namespace mz::test {
+
+std::optional<std::string> FileContents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+platform::File ReadOnlyFiles::Open(const std::string& path, platform::OpenMode mode) const {
+    if (mode != platform::OpenMode::ReadDenyWrite) {
+        throw platform::SystemError({5, "Access is denied"});
+    }
+    return FileSystem::Open(path, mode);
+}
+
+void RecordingSleeper::Sleep(std::chrono::milliseconds duration) const {
+    sleeps_.push_back(duration);
+    during_();
+}
+
+WindowBench::~WindowBench() {
+    window.reset();
+    Settle();
+}
+
+TFrmInicio& WindowBench::Create(const platform::FileSystem* files) {
+    FrmInicioSeams seams;
+    seams.programDirectory = dir.Path();
+    seams.files = files;
+    seams.sleeper = &sleeper;
+    seams.showError = [this](const QString& text) {
+        errors << text;
+        duringError();
+    };
+    seams.trayAvailable = [this] { return trayAvailable; };
+    seams.writeLog = [this](std::string_view line) { logLines.emplace_back(line); };
+    if (recordQuits) {
+        seams.quit = [this] { ++quits; };
+    }
+    seams.beep = [this] { ++beeps; };
+    window = std::make_unique<TFrmInicio>(std::move(seams));
+    return *window;
+}
+
+void WindowBench::StartUp() {
+    window->show();
+    Settle();
+}
+
+void WindowBench::BringUp() {
+    window->ShowFromTray();
+    // The offscreen platform does not activate a window shown again; a desktop does.
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QApplication::setActiveWindow(window.get());
+    QT_WARNING_POP
+    Settle();
+}
+
+void WindowBench::Settle() const {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void WindowBench::SetFieldText(const QString& text) const {
+    window->EdtMinutos().findChild<QLineEdit*>()->setText(text);
+}
+
+bool WindowBench::IsMarkShown() const {
+    const auto* mark = window->findChild<QLabel*>(QStringLiteral("ImgOK"));
+    return mark != nullptr && mark->isVisible();
+}
+
+} // namespace mz::test

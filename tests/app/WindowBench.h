@@ -1,0 +1,81 @@
+#pragma once
+
+#include "IntervalEdit.h"
+#include "TempDirectory.h"
+#include "uFrmInicio.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Readable QStrings in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace mz::test {
+
+std::optional<std::string> FileContents(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+
+// Refuses every file opened for writing, like a directory or file without write access.
+class ReadOnlyFiles : public platform::FileSystem {
+public:
+    platform::File Open(const std::string& path, platform::OpenMode mode) const override;
+};
+
+// Records the sleeps instead of sleeping, and what the window showed meanwhile.
+class RecordingSleeper : public platform::Sleeper {
+public:
+    explicit RecordingSleeper(std::function<void()> during) : during_(std::move(during)) {}
+    void Sleep(std::chrono::milliseconds duration) const override;
+    const std::vector<std::chrono::milliseconds>& Sleeps() const { return sleeps_; }
+
+private:
+    std::function<void()> during_;
+    mutable std::vector<std::chrono::milliseconds> sleeps_;
+};
+
+// A main window on a temporary program directory, with every outside effect recorded.
+class WindowBench {
+public:
+    WindowBench() = default;
+    WindowBench(const WindowBench&) = delete;
+    WindowBench& operator=(const WindowBench&) = delete;
+    ~WindowBench();
+
+    std::string IntervalPath() const { return dir.Path() + "monitor_zelnor.ini"; }
+
+    // Builds the window (the constructor runs its creation handler).
+    TFrmInicio& Create(const platform::FileSystem* files = nullptr);
+    // Shows it as the main loop does at start-up; its first activation hides it.
+    void StartUp();
+    // Brings it on screen and makes it the active window, as a double click on the icon does.
+    void BringUp();
+    void Settle() const;
+    // Types over the whole field, as a user selecting its text and typing would.
+    void SetFieldText(const QString& text) const;
+    QString FieldText() const { return window->EdtMinutos().text(); }
+
+    TempDirectory dir;
+    bool trayAvailable = true;
+    QStringList errors;
+    std::function<void()> duringError = [] {};
+    std::vector<std::string> logLines;
+    bool recordQuits = true; // false: a quit request really ends the application's loop
+    int quits = 0;
+    int beeps = 0;
+    bool markShownDuringSleep = false;
+    RecordingSleeper sleeper{[this] { markShownDuringSleep = IsMarkShown(); }};
+    std::unique_ptr<TFrmInicio> window;
+
+private:
+    bool IsMarkShown() const;
+};
+
+} // namespace mz::test

@@ -1,0 +1,146 @@
+// The window's minute cycle driving the real activity test against a private MariaDB server.
+#include "MariaDbServer.h"
+#include "WindowBench.h"
+#include "mz/DateTimeText.h"
+#include "mz/Services.h"
+#include "mz/data/UDM.h"
+#include "mz/monitor/uMonitorZelnor.h"
+
+#include <filesystem>
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace mz::test {
+namespace {
+
+class FixedClock : public Clock {
+public:
+    LocalDateTime Now() const override { return {2025, 3, 8, 14, 3, 27, 0}; }
+};
+
+class NoSleep : public platform::Sleeper {
+public:
+    void Sleep(std::chrono::milliseconds) const override {}
+};
+
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::filesystem::path& path)
+        : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~WorkingDirectory() {
+        std::error_code ignored;
+        std::filesystem::current_path(previous_, ignored);
+    }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
+struct ActivityCase {
+    const char* name;
+    std::optional<std::string> reply; // none: the service does not answer
+    QString expectedStatus;
+    std::vector<std::string> expectedLogLines;
+};
+
+const QString SaveHint =
+    QString::fromUtf8("Salve a configura\xC3\xA7\xC3\xA3o para ativar o monitoramento.");
+
+class WindowActivity : public testing::TestWithParam<ActivityCase> {
+protected:
+    void SetUp() override {
+        db.Execute(fmt::format("delete from {0}.filial;"
+                               "insert into {0}.filial (filial_id, seq_zelnor) values (2, 41)",
+                               db.Database()));
+        for (const char* sub : {"env/", "rec/"}) {
+            std::filesystem::create_directory(bench.dir.Path() + sub);
+        }
+        WriteFile(bench.dir.Path() + "sistema_tervo.ini",
+                  fmt::format("[zelnor]\r\nenvio={0}env/\r\nresposta={0}rec/\r\ntempo=0\r\n"
+                              "[FilialMatriz]\r\nCodLogica=2\r\n",
+                              bench.dir.Path()));
+    }
+    std::string Stored() const {
+        return db
+            .QueryOne(
+                fmt::format("select seq_zelnor from {}.filial where filial_id = 2", db.Database()))
+            .value_or("NULL");
+    }
+
+    MariaDbServer& db = MariaDbServer::Shared();
+    WindowBench bench;
+    FixedClock clock;
+    NoSleep sleeper;
+    RegionalSettings regional{"dd/mm/yyyy", '/', ':', true, false, false, "", ""};
+    Services services{platform::SystemFileSystem(), clock, sleeper, regional};
+};
+
+TEST_P(WindowActivity, FifthTickRunsTheTestAndShowsOrLogsItsResult) {
+    const ActivityCase& c = GetParam();
+    TFrmInicio& window = bench.Create();
+    TDM dm(bench.dir.Path());
+    TMonitorZelnor monitor(dm, window, services, bench.dir.Path());
+    window.AttachDataModule(
+        [&] { dm.ConnectTo(db.Host(), db.Database(), db.User(), db.Password(), db.Port()); },
+        [&] { return monitor.RunActivityTest(); });
+    bench.StartUp();
+    ASSERT_TRUE(bench.errors.isEmpty()) << bench.errors.join(' ').toStdString();
+    if (c.reply) {
+        WriteFile(bench.dir.Path() + "rec/TesteAtividadeX.txt", *c.reply);
+    }
+
+    for (int tick = 1; tick <= 4; ++tick) {
+        window.tmrTempoTimer();
+    }
+    EXPECT_EQ(Stored(), "41");
+    EXPECT_EQ(window.StatusText(), SaveHint);
+
+    window.tmrTempoTimer();
+    EXPECT_EQ(Stored(), "42");
+    EXPECT_EQ(FileContents(bench.dir.Path() + "env/TesteAtividadeX.txt"), "004297\r\n");
+    EXPECT_FALSE(FileContents(bench.dir.Path() + "rec/TesteAtividadeX.txt").has_value());
+    EXPECT_EQ(window.StatusText(), c.expectedStatus);
+    EXPECT_EQ(bench.logLines, c.expectedLogLines);
+    EXPECT_TRUE(bench.errors.isEmpty());
+    window.DetachDataModule();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, WindowActivity,
+    testing::Values(
+        ActivityCase{
+            "GoodReply", "004297OK\r\n", "Ultimo arquivo de resposta: 08/03/2025 14:03:27", {}},
+        ActivityCase{"BadReply", "004297NO\r\n", SaveHint, {"Falha ao obter a resposta do zelnor"}},
+        ActivityCase{"NoReply", std::nullopt, SaveHint, {"Falha ao obter a resposta do zelnor"}}),
+    [](const testing::TestParamInfo<ActivityCase>& info) { return std::string(info.param.name); });
+
+TEST(WindowActivityErrors, BranchNotIdentifiedIsShownOnceAndNotLoggedByTheCycle) {
+    WindowBench bench;
+    WriteFile(bench.dir.Path() + "sistema_tervo.ini", "[FilialMatriz]\r\nCodLogica=0\r\n");
+    TFrmInicio& window = bench.Create();
+    const FixedClock clock;
+    const NoSleep sleeper;
+    const RegionalSettings regional = FallbackRegionalSettings();
+    const Services services{platform::SystemFileSystem(), clock, sleeper, regional};
+    TDM dm(bench.dir.Path());
+    TMonitorZelnor monitor(dm, window, services, bench.dir.Path());
+    window.AttachDataModule([] {}, [&] { return monitor.RunActivityTest(); });
+    {
+        // The test writes its own log line below the working directory.
+        const WorkingDirectory inside(bench.dir.Path());
+        for (int tick = 1; tick <= 5; ++tick) {
+            window.tmrTempoTimer();
+        }
+    }
+    EXPECT_EQ(bench.errors, QStringList{QString::fromUtf8("Filial n\xC3\xA3o identificada.")});
+    EXPECT_TRUE(bench.logLines.empty());
+    window.DetachDataModule();
+}
+
+} // namespace
+} // namespace mz::test
