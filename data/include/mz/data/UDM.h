@@ -10,6 +10,7 @@
 namespace mz {
 
 class MySqlConnection; // our MySQL client layer (MySqlClient.h)
+class MySqlApi;
 
 // The data module: the program's one connection to the pharmacy's MySQL database, with the
 // two ways the program uses it. Creating it does not connect.
@@ -17,6 +18,8 @@ class TDM {
 public:
     explicit TDM(std::string programDirectory,
                  const platform::FileSystem& fs = platform::SystemFileSystem());
+    // Reaches the server through api, which must outlive the module.
+    TDM(std::string programDirectory, const platform::FileSystem& fs, const MySqlApi& api);
     virtual ~TDM();
     TDM(const TDM&) = delete;
     TDM& operator=(const TDM&) = delete;

@@ -1,0 +1,115 @@
+#include "mz/data/UDM.h"
+
+#include "mz/IniFile.h"
+#include "mz/data/MySqlClient.h"
+#include "mz/data/Utils.h"
+
+#include <algorithm>
+#include <climits>
+#include <exception>
+
+namespace mz {
+
+namespace {
+
+constexpr int MySqlPort = 3306;
+constexpr const char* PasswordKey = "KWD";
+
+// Present for the sake of the module's make-up; nothing runs scripts.
+struct MySqlScript {
+    explicit MySqlScript(MySqlConnection& connection) : connection_(&connection) {}
+
+private:
+    [[maybe_unused]] MySqlConnection* connection_;
+};
+
+} // namespace
+
+struct TDM::Components {
+    MySqlConnection Conexao;
+    MySqlCommand oCommand{Conexao};
+    MySqlQuery oQuery{Conexao};
+    MySqlScript oScript{Conexao};
+
+    explicit Components(const MySqlApi& api) : Conexao(api) { Conexao.SetLoginPrompt(false); }
+};
+
+TDM::TDM(std::string programDirectory, const platform::FileSystem& fs)
+    : TDM(std::move(programDirectory), fs, SystemMySqlApi()) {}
+
+TDM::TDM(std::string programDirectory, const platform::FileSystem& fs, const MySqlApi& api)
+    : programDirectory_(std::move(programDirectory)), fs_(&fs),
+      components_(std::make_unique<Components>(api)) {}
+
+TDM::~TDM() = default;
+
+void TDM::OpenConnection() {
+    LoadConnectionSettings(programDirectory_ + "sistema_tervo.ini", "ip", MySqlPort);
+}
+
+void TDM::LoadConnectionSettings(const std::string& fileName, const std::string& section,
+                                 int port) {
+    std::string server;
+    std::string database;
+    std::string user;
+    std::string password;
+    {
+        const TIniFile ini(fileName, *fs_);
+        server = ini.ReadString(section, "local", "localhost");
+        database = ini.ReadString(section, "database", "gerente");
+        user = ini.ReadString(section, "usuario", "root");
+        const std::string enciphered = ini.ReadString(section, "senha", "7B02E95C1A44D0F3B816");
+        password = DecipherPassword(enciphered, PasswordKey);
+    }
+    ConnectTo(server, database, user, password, port);
+}
+
+void TDM::ConnectTo(const std::string& server, const std::string& database, const std::string& user,
+                    const std::string& password, int port) {
+    MySqlConnection& connection = components_->Conexao;
+    connection.SetServer(server);
+    connection.SetDatabase(database);
+    connection.SetUsername(user);
+    connection.SetPassword(password);
+    connection.SetPort(port);
+    connection.SetLoginPrompt(false);
+    connection.Connect();
+}
+
+Variant TDM::QueryValue(const std::string& sql, const Variant& defaultValue, bool raiseErrors) {
+    MySqlQuery& query = components_->oQuery;
+    query.SetSql(sql);
+    try {
+        query.Open();
+        Variant result = query.IsEmpty() || query.IsNull(0) ? defaultValue : query.Value(0);
+        query.Close();
+        return result;
+    } catch (const std::exception& error) {
+        query.Close();
+        if (raiseErrors) {
+            throw Exception(error.what());
+        }
+        return Variant();
+    }
+}
+
+int TDM::ExecuteMount(TSqlMount& mount, bool raiseErrors) {
+    MySqlCommand& command = components_->oCommand;
+    command.SetSql(mount.GetSql());
+    command.BindParams(mount.GetParams());
+    try {
+        const std::uint64_t rows = command.Execute();
+        return static_cast<int>(std::min<std::uint64_t>(rows, INT_MAX));
+    } catch (const std::exception& error) {
+        if (raiseErrors) {
+            throw Exception(error.what());
+        }
+        return -1;
+    }
+}
+
+MySqlConnection& TDM::Conexao() noexcept {
+    return components_->Conexao;
+}
+
+} // namespace mz
