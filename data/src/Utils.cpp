@@ -1,10 +1,12 @@
 #include "mz/data/Utils.h"
 
 #include "mz/Exception.h"
+#include "mz/Integer.h"
 #include "mz/Text.h"
 
 #include <fmt/format.h>
 #include <random>
+#include <string>
 
 namespace mz {
 
@@ -26,36 +28,15 @@ private:
     std::size_t position_ = 0;
 };
 
-int HexDigit(char c) noexcept {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
-// digits is one or two characters; no digit at all is a conversion error as well.
+// digits is one or two characters, read as StrToInt reads "$" and them; no digit at all is a
+// conversion error as well.
 unsigned ReadHex(std::string_view digits) {
-    const auto fail = [&] {
-        return Exception(fmt::format("'${}' is not a valid integer value", digits));
-    };
-    if (digits.empty()) {
-        throw fail();
+    const std::string text = "$" + std::string(digits);
+    const auto value = ParseInteger(text);
+    if (!value) {
+        throw Exception(fmt::format("'{}' is not a valid integer value", text));
     }
-    unsigned value = 0;
-    for (const char c : digits) {
-        const int digit = HexDigit(c);
-        if (digit < 0) {
-            throw fail();
-        }
-        value = value * 16 + static_cast<unsigned>(digit);
-    }
-    return value;
+    return static_cast<unsigned>(*value);
 }
 
 unsigned RandomStartValue() {

@@ -2,29 +2,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <fstream>
-#include <iterator>
 
 namespace mz::test {
-
-std::optional<std::string> FileContents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-platform::File ReadOnlyFiles::Open(const std::string& path, platform::OpenMode mode) const {
-    if (mode != platform::OpenMode::ReadDenyWrite) {
-        throw platform::SystemError({5, "Access is denied"});
-    }
-    return FileSystem::Open(path, mode);
-}
 
 void RecordingSleeper::Sleep(std::chrono::milliseconds duration) const {
     sleeps_.push_back(duration);

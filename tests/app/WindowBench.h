@@ -1,7 +1,7 @@
 #pragma once
 
 #include "IntervalEdit.h"
-#include "TempDirectory.h"
+#include "TestFiles.h"
 #include "uFrmInicio.h"
 
 #include <QApplication>
@@ -19,15 +19,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 }
 
 namespace mz::test {
-
-std::optional<std::string> FileContents(const std::string& path);
-void WriteFile(const std::string& path, const std::string& bytes);
-
-// Refuses every file opened for writing, like a directory or file without write access.
-class ReadOnlyFiles : public platform::FileSystem {
-public:
-    platform::File Open(const std::string& path, platform::OpenMode mode) const override;
-};
 
 // Records the sleeps instead of sleeping, and what the window showed meanwhile.
 class RecordingSleeper : public platform::Sleeper {
@@ -62,7 +53,7 @@ public:
     void SetFieldText(const QString& text) const;
     QString FieldText() const { return window->EdtMinutos().text(); }
 
-    TempDirectory dir;
+    TempDir dir;
     bool trayAvailable = true;
     QStringList errors;
     std::function<void()> duringError = [] {};

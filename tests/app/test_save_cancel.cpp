@@ -16,7 +16,7 @@ std::string Interval(const std::string& value) {
 class SettingsWindow : public testing::Test {
 protected:
     void SetUp() override {
-        WriteFile(bench.IntervalPath(), Interval("10"));
+        WriteBytes(bench.IntervalPath(), Interval("10"));
         bench.Create();
         bench.StartUp();
         bench.BringUp();
@@ -42,7 +42,7 @@ TEST_P(Save, WritesTheTypedTextOrRefusesAboveThirty) {
     const SaveCase& c = GetParam();
     bench.SetFieldText(c.typed);
     Click("btnBtnSalvar");
-    EXPECT_EQ(FileContents(bench.IntervalPath()), Interval(c.savedValue.value_or("10")));
+    EXPECT_EQ(TryReadBytes(bench.IntervalPath()), Interval(c.savedValue.value_or("10")));
     EXPECT_EQ(bench.errors, c.expectedErrors);
     EXPECT_EQ(bench.FieldText(), c.typed);
     const bool saved = c.savedValue.has_value();
@@ -84,7 +84,7 @@ TEST_F(SettingsWindow, SavedValueBelowRangeDrivesTheCycleAndIsRaisedAtTheNextSta
     bench.window.reset();
     bench.Create();
     EXPECT_EQ(bench.FieldText(), QStringLiteral("5"));
-    EXPECT_EQ(FileContents(bench.IntervalPath()), Interval("3"));
+    EXPECT_EQ(TryReadBytes(bench.IntervalPath()), Interval("3"));
 }
 
 TEST_F(SettingsWindow, SaveToAReadOnlyFileShowsTheWriteErrorAndKeepsTheWindow) {
@@ -99,7 +99,7 @@ TEST_F(SettingsWindow, SaveToAReadOnlyFileShowsTheWriteErrorAndKeepsTheWindow) {
                                                                bench.IntervalPath() + ".")});
     EXPECT_TRUE(bench.sleeper.Sleeps().empty());
     EXPECT_TRUE(Window().isVisible());
-    EXPECT_EQ(FileContents(bench.IntervalPath()), Interval("10"));
+    EXPECT_EQ(TryReadBytes(bench.IntervalPath()), Interval("10"));
 }
 
 struct CancelCase {
@@ -114,13 +114,13 @@ TEST_P(Cancel, ShowsTheSavedValueAgainAndTouchesNoFile) {
     const CancelCase& c = GetParam();
     bench.SetFieldText("22");
     if (c.fileAtCancel) {
-        WriteFile(bench.IntervalPath(), *c.fileAtCancel);
+        WriteBytes(bench.IntervalPath(), *c.fileAtCancel);
     } else {
         std::filesystem::remove(bench.IntervalPath());
     }
     Click("btnBtnCancelar");
     EXPECT_EQ(bench.FieldText(), c.expectedField);
-    EXPECT_EQ(FileContents(bench.IntervalPath()), c.fileAtCancel);
+    EXPECT_EQ(TryReadBytes(bench.IntervalPath()), c.fileAtCancel);
     EXPECT_FALSE(Window().isVisible());
     EXPECT_FALSE(Window().WindowShown());
     EXPECT_TRUE(bench.errors.isEmpty());

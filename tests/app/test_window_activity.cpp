@@ -1,5 +1,6 @@
 // The window's minute cycle driving the real activity test against a private MariaDB server.
 #include "MariaDbServer.h"
+#include "TestClock.h"
 #include "WindowBench.h"
 #include "mz/DateTimeText.h"
 #include "mz/Services.h"
@@ -13,33 +14,6 @@
 
 namespace mz::test {
 namespace {
-
-class FixedClock : public Clock {
-public:
-    LocalDateTime Now() const override { return {2025, 3, 8, 14, 3, 27, 0}; }
-};
-
-class NoSleep : public platform::Sleeper {
-public:
-    void Sleep(std::chrono::milliseconds) const override {}
-};
-
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::filesystem::path& path)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~WorkingDirectory() {
-        std::error_code ignored;
-        std::filesystem::current_path(previous_, ignored);
-    }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-private:
-    std::filesystem::path previous_;
-};
 
 struct ActivityCase {
     const char* name;
@@ -60,10 +34,10 @@ protected:
         for (const char* sub : {"env/", "rec/"}) {
             std::filesystem::create_directory(bench.dir.Path() + sub);
         }
-        WriteFile(bench.dir.Path() + "sistema_tervo.ini",
-                  fmt::format("[zelnor]\r\nenvio={0}env/\r\nresposta={0}rec/\r\ntempo=0\r\n"
-                              "[FilialMatriz]\r\nCodLogica=2\r\n",
-                              bench.dir.Path()));
+        WriteBytes(bench.dir.Path() + "sistema_tervo.ini",
+                   fmt::format("[zelnor]\r\nenvio={0}env/\r\nresposta={0}rec/\r\ntempo=0\r\n"
+                               "[FilialMatriz]\r\nCodLogica=2\r\n",
+                               bench.dir.Path()));
     }
     std::string Stored() const {
         return db
@@ -75,7 +49,7 @@ protected:
     MariaDbServer& db = MariaDbServer::Shared();
     WindowBench bench;
     FixedClock clock;
-    NoSleep sleeper;
+    InstantSleeper sleeper;
     RegionalSettings regional{"dd/mm/yyyy", '/', ':', true, false, false, "", ""};
     Services services{platform::SystemFileSystem(), clock, sleeper, regional};
 };
@@ -91,7 +65,7 @@ TEST_P(WindowActivity, FifthTickRunsTheTestAndShowsOrLogsItsResult) {
     bench.StartUp();
     ASSERT_TRUE(bench.errors.isEmpty()) << bench.errors.join(' ').toStdString();
     if (c.reply) {
-        WriteFile(bench.dir.Path() + "rec/TesteAtividadeX.txt", *c.reply);
+        WriteBytes(bench.dir.Path() + "rec/TesteAtividadeX.txt", *c.reply);
     }
 
     for (int tick = 1; tick <= 4; ++tick) {
@@ -102,8 +76,8 @@ TEST_P(WindowActivity, FifthTickRunsTheTestAndShowsOrLogsItsResult) {
 
     window.tmrTempoTimer();
     EXPECT_EQ(Stored(), "42");
-    EXPECT_EQ(FileContents(bench.dir.Path() + "env/TesteAtividadeX.txt"), "004297\r\n");
-    EXPECT_FALSE(FileContents(bench.dir.Path() + "rec/TesteAtividadeX.txt").has_value());
+    EXPECT_EQ(TryReadBytes(bench.dir.Path() + "env/TesteAtividadeX.txt"), "004297\r\n");
+    EXPECT_FALSE(TryReadBytes(bench.dir.Path() + "rec/TesteAtividadeX.txt").has_value());
     EXPECT_EQ(window.StatusText(), c.expectedStatus);
     EXPECT_EQ(bench.logLines, c.expectedLogLines);
     EXPECT_TRUE(bench.errors.isEmpty());
@@ -121,10 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WindowActivityErrors, BranchNotIdentifiedIsShownOnceAndNotLoggedByTheCycle) {
     WindowBench bench;
-    WriteFile(bench.dir.Path() + "sistema_tervo.ini", "[FilialMatriz]\r\nCodLogica=0\r\n");
+    WriteBytes(bench.dir.Path() + "sistema_tervo.ini", "[FilialMatriz]\r\nCodLogica=0\r\n");
     TFrmInicio& window = bench.Create();
     const FixedClock clock;
-    const NoSleep sleeper;
+    const InstantSleeper sleeper;
     const RegionalSettings regional = FallbackRegionalSettings();
     const Services services{platform::SystemFileSystem(), clock, sleeper, regional};
     TDM dm(bench.dir.Path());

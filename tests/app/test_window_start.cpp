@@ -21,11 +21,11 @@ TEST_P(StartUpInterval, LoadsTheFieldClampedAndLeavesTheFileAlone) {
     const StartCase& c = GetParam();
     WindowBench bench;
     if (c.file) {
-        WriteFile(bench.IntervalPath(), *c.file);
+        WriteBytes(bench.IntervalPath(), *c.file);
     }
     TFrmInicio& window = bench.Create();
     EXPECT_EQ(bench.FieldText(), c.expectedField);
-    EXPECT_EQ(FileContents(bench.IntervalPath()), c.file.value_or("[MONITOR]\r\nintervalo=5\r\n"));
+    EXPECT_EQ(TryReadBytes(bench.IntervalPath()), c.file.value_or("[MONITOR]\r\nintervalo=5\r\n"));
     EXPECT_TRUE(bench.errors.isEmpty());
     EXPECT_TRUE(window.FirstActivation());
     EXPECT_TRUE(window.WindowShown());
@@ -55,7 +55,7 @@ TEST(Window, ReadOnlyProgramDirectoryShowsTheWriteErrorAndRunsWithFive) {
     EXPECT_EQ(bench.errors, QStringList{QString::fromStdString("Unable to write to " +
                                                                bench.IntervalPath() + ".")});
     EXPECT_EQ(bench.FieldText(), QStringLiteral("5"));
-    EXPECT_FALSE(FileContents(bench.IntervalPath()).has_value());
+    EXPECT_FALSE(TryReadBytes(bench.IntervalPath()).has_value());
     EXPECT_TRUE(window.FirstActivation());
 
     int tests = 0;

@@ -1,20 +1,20 @@
 #include "mz/DateTimeText.h"
 
+#include "TestCases.h"
+#include "TestRegional.h"
+
 #include <gtest/gtest.h>
 
 namespace mz {
 namespace {
 
-RegionalSettings Brazil() {
-    RegionalSettings r;
-    r.shortDateFormat = "dd/mm/yyyy";
-    r.hourLeadingZero = true;
-    r.twelveHourClock = false;
-    return r;
-}
+// Failure messages show each case below by its title.
+using test::PrintTo;
+
+using test::BrazilianRegional;
 
 RegionalSettings German() {
-    RegionalSettings r = Brazil();
+    RegionalSettings r = BrazilianRegional();
     r.dateSeparator = '.';
     return r;
 }
@@ -32,19 +32,11 @@ RegionalSettings TwelveHour(bool amPmFirst, bool leadingZero) {
 }
 
 struct DateTimeCase {
-    const char* name;
+    const char* title;
     LocalDateTime moment;
     RegionalSettings regional;
     std::string expected;
 };
-
-void PrintTo(const DateTimeCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-std::string PrintName(const testing::TestParamInfo<DateTimeCase>& info) {
-    return info.param.name;
-}
 
 class DateTimeTextTable : public testing::TestWithParam<DateTimeCase> {};
 
@@ -55,11 +47,15 @@ TEST_P(DateTimeTextTable, FormatsTheMoment) {
 INSTANTIATE_TEST_SUITE_P(
     Table, DateTimeTextTable,
     testing::Values(
-        DateTimeCase{"Brazil", {2025, 3, 8, 14, 3, 27, 0}, Brazil(), "08/03/2025 14:03:27"},
-        DateTimeCase{"BrazilMidnight", {2025, 3, 8, 0, 0, 0, 0}, Brazil(), "08/03/2025"},
-        DateTimeCase{"MillisecondsIgnored", {2025, 3, 8, 0, 0, 0, 999}, Brazil(), "08/03/2025"},
         DateTimeCase{
-            "OneSecondPastMidnight", {2025, 3, 8, 0, 0, 1, 0}, Brazil(), "08/03/2025 00:00:01"},
+            "Brazil", {2025, 3, 8, 14, 3, 27, 0}, BrazilianRegional(), "08/03/2025 14:03:27"},
+        DateTimeCase{"BrazilMidnight", {2025, 3, 8, 0, 0, 0, 0}, BrazilianRegional(), "08/03/2025"},
+        DateTimeCase{
+            "MillisecondsIgnored", {2025, 3, 8, 0, 0, 0, 999}, BrazilianRegional(), "08/03/2025"},
+        DateTimeCase{"OneSecondPastMidnight",
+                     {2025, 3, 8, 0, 0, 1, 0},
+                     BrazilianRegional(),
+                     "08/03/2025 00:00:01"},
         DateTimeCase{
             "GermanSeparator", {2025, 12, 31, 9, 5, 0, 0}, German(), "31.12.2025 09:05:00"},
         DateTimeCase{"Fallback",
@@ -89,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
         DateTimeCase{"TwoDigitYear",
                      {2000, 1, 2, 23, 59, 59, 0},
                      [] {
-                         RegionalSettings r = Brazil();
+                         RegionalSettings r = BrazilianRegional();
                          r.shortDateFormat = "d/m/yy";
                          r.hourLeadingZero = false;
                          return r;
@@ -98,12 +94,12 @@ INSTANTIATE_TEST_SUITE_P(
         DateTimeCase{"QuotedLiteral",
                      {2025, 3, 8, 0, 0, 0, 0},
                      [] {
-                         RegionalSettings r = Brazil();
+                         RegionalSettings r = BrazilianRegional();
                          r.shortDateFormat = "yyyy\"y\"mm'/'dd";
                          return r;
                      }(),
                      "2025y03/08"}),
-    PrintName);
+    test::ByTitle);
 
 TEST(DateTimeText, FallbackSettingsAreTheNoRegionValues) {
     const RegionalSettings fallback = FallbackRegionalSettings();

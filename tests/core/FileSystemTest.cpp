@@ -1,6 +1,6 @@
 #include "mz/platform/FileSystem.h"
 
-#include "TempDir.h"
+#include "TestFiles.h"
 
 #include <cerrno>
 #include <cstring>
@@ -103,9 +103,9 @@ TEST_F(FileSystemTest, MapsErrorsToWindowsCodes) {
     EXPECT_EQ(OpenFailure(missing, Mode::AppendDenyWrite), 2);
     EXPECT_EQ(OpenFailure(dir.File("no/dir.txt"), Mode::CreateExclusive), 2);
     EXPECT_EQ(OpenFailure(path + "/below.txt", Mode::CreateExclusive), 3);
-    EXPECT_EQ(OpenFailure(dir.Path().string(), Mode::ReadDenyWrite), 5);
-    EXPECT_EQ(OpenFailure(dir.Path().string(), Mode::CreateExclusive), 5);
-    EXPECT_EQ(FailureCode([&] { fs.CreateDirectory(dir.Path().string()); }), 183);
+    EXPECT_EQ(OpenFailure(dir.Root().string(), Mode::ReadDenyWrite), 5);
+    EXPECT_EQ(OpenFailure(dir.Root().string(), Mode::CreateExclusive), 5);
+    EXPECT_EQ(FailureCode([&] { fs.CreateDirectory(dir.Root().string()); }), 183);
     EXPECT_EQ(FailureCode([&] { ReadWholeFile(fs, missing); }), 2);
 }
 
@@ -139,7 +139,7 @@ TEST_F(FileSystemTest, CreatesAndFindsDirectoriesAndDeletesFiles) {
 TEST_F(FileSystemTest, Windows1252NamesBecomeUtf8OnDisk) {
     const std::string name = dir.File("configura\xE7\xE3o.txt");
     File(fs.Open(name, Mode::CreateExclusive)).Write("ok");
-    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "configura\xC3\xA7\xC3\xA3o.txt"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Root() / "configura\xC3\xA7\xC3\xA3o.txt"));
     EXPECT_EQ(ReadWholeFile(fs, name), "ok");
 }
 

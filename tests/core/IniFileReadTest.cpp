@@ -1,4 +1,5 @@
-#include "TempDir.h"
+#include "TestCases.h"
+#include "TestFiles.h"
 #include "mz/IniFile.h"
 
 #include <gtest/gtest.h>
@@ -6,21 +7,16 @@
 namespace mz {
 namespace {
 
+// Failure messages show each case below by its title.
+using test::PrintTo;
+
 struct ReadCase {
-    const char* name;
+    const char* title;
     std::string content;
     std::string section;
     std::string key;
     std::string expected; // read with the default "<def>"
 };
-
-void PrintTo(const ReadCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-std::string PrintName(const testing::TestParamInfo<ReadCase>& info) {
-    return info.param.name;
-}
 
 class IniReadString : public testing::TestWithParam<ReadCase> {
 protected:
@@ -67,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LongValueCut", "[s]\nk=" + Long + "\n", "s", "k", Long.substr(0, 2047)},
         ReadCase{"LongQuotedValueCut", "[s]\nk=\"" + Long + "\"\n", "s", "k", Long.substr(0, 2047)},
         ReadCase{"EmptyFile", "", "s", "k", "<def>"}),
-    PrintName);
+    test::ByTitle);
 
 TEST(IniRead, MissingFileReadsAsMissingKeys) {
     const test::TempDir dir;

@@ -1,4 +1,5 @@
-#include "TempDir.h"
+#include "TestCases.h"
+#include "TestFiles.h"
 #include "mz/Exception.h"
 #include "mz/IniFile.h"
 
@@ -9,22 +10,17 @@
 namespace mz {
 namespace {
 
+// Failure messages show each case below by its title.
+using test::PrintTo;
+
 struct WriteCase {
-    const char* name;
+    const char* title;
     std::optional<std::string> before; // nothing: no file
     std::string section;
     std::string key;
     std::string value;
     std::string after;
 };
-
-void PrintTo(const WriteCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-std::string PrintName(const testing::TestParamInfo<WriteCase>& info) {
-    return info.param.name;
-}
 
 class IniWriteString : public testing::TestWithParam<WriteCase> {
 protected:
@@ -76,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"WritesAnEmptyValue", "[s]\r\nk=1\r\n", "s", "k", "", "[s]\r\nk=\r\n"},
         WriteCase{"WritesWindows1252Bytes", std::nullopt, "Configura\xE7\xE3o", "k", "n\xE3o",
                   "[Configura\xE7\xE3o]\r\nk=n\xE3o\r\n"}),
-    PrintName);
+    test::ByTitle);
 
 void ExpectUnableToWrite(const TIniFile& ini, std::string_view key, std::string_view value) {
     try {
@@ -130,7 +126,7 @@ void WriteAsUnprivilegedUser(const std::string& path) {
 
 TEST(IniWrite, ReadOnlyDirectoryRaisesUnableToWrite) {
     const test::TempDir dir;
-    ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(dir.Root().c_str(), 0555), 0);
     const std::string path = dir.File("monitor_zelnor.ini");
     EXPECT_EXIT(WriteAsUnprivilegedUser(path), testing::ExitedWithCode(0),
                 "^Unable to write to " + path + "$");

@@ -1,6 +1,7 @@
 #include "mz/platform/Regional.h"
 
-#include "TempDir.h"
+#include "TestCases.h"
+#include "TestFiles.h"
 #include "mz/Services.h"
 
 #include <clocale>
@@ -11,22 +12,17 @@
 namespace mz::platform {
 namespace {
 
+// Failure messages show each case below by its title.
+using test::PrintTo;
+
 struct PosixCase {
-    const char* name;
+    const char* title;
     std::string dFmt;
     std::string tFmt;
     std::string am;
     std::string pm;
     RegionalSettings expected;
 };
-
-void PrintTo(const PosixCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-std::string PrintName(const testing::TestParamInfo<PosixCase>& info) {
-    return info.param.name;
-}
 
 RegionalSettings Settings(std::string format, char dateSep, char timeSep, bool leadingZero,
                           bool twelveHour, bool amPmFirst = false, std::string am = "am",
@@ -70,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         PosixCase{"OtherSlashQuoted", "%d-%m/%Y", "%H:%M", "", "",
                   Settings("dd/mm\"/\"yyyy", '-', ':', true, false)},
         PosixCase{"EmptyPatterns", "", "", "", "", FallbackRegionalSettings()}),
-    PrintName);
+    test::ByTitle);
 
 // Sets an environment variable for the life of the object, then puts the old value back.
 class ScopedEnv {
@@ -116,7 +112,7 @@ TEST(LoadRegionalSettings, ReadsABrazilianLocale) {
     [[maybe_unused]] const int status = std::system(command.c_str()); // warnings exit non-zero
     ASSERT_TRUE(std::filesystem::exists(target / std::filesystem::path("LC_TIME")))
         << "localedef did not build the locale";
-    const ScopedEnv path("LOCPATH", dir.Path().string());
+    const ScopedEnv path("LOCPATH", dir.Root().string());
     const ScopedEnv all("LC_ALL", "pt_BR.UTF-8");
 
     const std::string before = std::setlocale(LC_TIME, nullptr);

@@ -1,4 +1,5 @@
 #include "MySqlTestSupport.h"
+#include "TestCases.h"
 #include "mz/data/MySqlClient.h"
 
 #include <fmt/format.h>
@@ -8,25 +9,22 @@
 namespace mz {
 namespace {
 
+// Failure messages show each case below by its title.
+using test::PrintTo;
+
 using test::FirstValue;
 using test::Server;
-using test::UseTestServer;
 
-class MySqlClientTest : public ::testing::Test {
+class MySqlClientTest : public test::ServerConnectionTest {
 protected:
     static void SetUpTestSuite() {
         Server().Execute(fmt::format("CREATE DATABASE IF NOT EXISTS gerente_b;"
                                      "GRANT ALL PRIVILEGES ON gerente_b.* TO '{}'@'127.0.0.1'",
                                      Server().User()));
     }
-    void SetUp() override { UseTestServer(connection); }
-
     std::int64_t ConnectionId() {
         return FirstValue(connection, "select connection_id()").ToInt64();
     }
-
-    test::CountingMySqlApi api;
-    MySqlConnection connection{api};
 };
 
 // --- connection settings ------------------------------------------------------------------
@@ -36,10 +34,6 @@ struct SettingCase {
     std::function<void(MySqlConnection&)> change;
     bool keepsConnection;
 };
-
-void PrintTo(const SettingCase& c, std::ostream* os) {
-    *os << c.title;
-}
 
 class ConnectionSettings : public MySqlClientTest,
                            public ::testing::WithParamInterface<SettingCase> {};
@@ -71,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         SettingCase{"OtherPort", [](auto& c) { c.SetPort(Server().Port() + 1); }, false},
         SettingCase{"UserCaseCounts", [](auto& c) { c.SetUsername("MZUSER"); }, false},
         SettingCase{"OtherPassword", [](auto& c) { c.SetPassword("x"); }, false}),
-    [](const auto& info) { return info.param.title; });
+    test::ByTitle);
 
 TEST_F(MySqlClientTest, ChangingTheDatabaseSwitchesTheOpenConnection) {
     connection.Connect();
@@ -105,10 +99,6 @@ struct ConnectFailureCase {
     const char* messagePart;
 };
 
-void PrintTo(const ConnectFailureCase& c, std::ostream* os) {
-    *os << c.title;
-}
-
 class ConnectFailures : public MySqlClientTest,
                         public ::testing::WithParamInterface<ConnectFailureCase> {};
 
@@ -135,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "Can't connect"},
         ConnectFailureCase{"UnknownDatabase", [](auto& c) { c.SetDatabase("nao_existe"); }, 1044,
                            "nao_existe"}),
-    [](const auto& info) { return info.param.title; });
+    test::ByTitle);
 
 // --- lost connections ---------------------------------------------------------------------
 
@@ -143,10 +133,6 @@ struct LostCase {
     const char* title;
     std::function<void(MySqlConnection&)> use;
 };
-
-void PrintTo(const LostCase& c, std::ostream* os) {
-    *os << c.title;
-}
 
 class LostConnection : public MySqlClientTest, public ::testing::WithParamInterface<LostCase> {};
 
@@ -178,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, LostConnection,
                                                         command.SetSql("delete from perdida");
                                                         command.Execute();
                                                     }}),
-                         [](const auto& info) { return info.param.title; });
+                         test::ByTitle);
 
 TEST_F(MySqlClientTest, OtherErrorsKeepTheConnection) {
     connection.Connect();

@@ -1,4 +1,5 @@
 #include "MySqlTestSupport.h"
+#include "TestCases.h"
 #include "mz/data/MySqlClient.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,9 @@
 
 namespace mz {
 namespace {
+
+// Failure messages show each case below by its title.
+using test::PrintTo;
 
 using test::Server;
 
@@ -58,10 +62,6 @@ struct BindCase {
     std::optional<std::string> stored; // texto of row 1 afterwards, as another session sees it
 };
 
-void PrintTo(const BindCase& c, std::ostream* os) {
-    *os << c.title;
-}
-
 class NamedBinding : public MySqlCommandTest, public ::testing::WithParamInterface<BindCase> {};
 
 TEST_P(NamedBinding, StoresTheValueOfTheParameterOfThatName) {
@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                  SetTexto,
                  {{"texto", Variant(), ftBlob}, {"id", 1, ftInteger}},
                  std::nullopt}),
-    [](const auto& info) { return info.param.title; });
+    test::ByTitle);
 
 // --- value kinds --------------------------------------------------------------------------
 
@@ -123,10 +123,6 @@ struct KindCase {
     Given value;
     Variant readBack;
 };
-
-void PrintTo(const KindCase& c, std::ostream* os) {
-    *os << c.title;
-}
 
 class ValueKinds : public MySqlCommandTest, public ::testing::WithParamInterface<KindCase> {};
 
@@ -157,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"v", DateTimeValue{-1.25}, ftDateTime},
                  DateTimeValue{-1.25}},
         KindCase{"TextIntoNumber", "inteiro", {"v", "42", ftString}, 42}),
-    [](const auto& info) { return info.param.title; });
+    test::ByTitle);
 
 // --- counts and failures ------------------------------------------------------------------
 

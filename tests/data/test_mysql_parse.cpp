@@ -1,3 +1,4 @@
+#include "TestCases.h"
 #include "mz/data/MySqlClient.h"
 
 #include <gtest/gtest.h>
@@ -5,16 +6,15 @@
 namespace mz {
 namespace {
 
+// Failure messages show each case below by its title.
+using test::PrintTo;
+
 struct ParseCase {
     const char* title;
     std::string sql;
     std::string text;
     std::vector<std::string> names;
 };
-
-void PrintTo(const ParseCase& c, std::ostream* os) {
-    *os << c.title;
-}
 
 class NamedParameterParsing : public ::testing::TestWithParam<ParseCase> {};
 
@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"NameEndsAtLineBreak", ":seq_zelnor\r\n", "?\r\n", {"seq_zelnor"}},
         ParseCase{"Windows1252Letters", "x = :pre\xE7o", "x = ?", {"pre\xE7o"}},
         ParseCase{"QuestionMarkLeftAlone", "x = ?", "x = ?", {}}),
-    [](const auto& info) { return info.param.title; });
+    test::ByTitle);
 
 } // namespace
 } // namespace mz

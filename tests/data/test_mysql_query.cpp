@@ -1,4 +1,5 @@
 #include "MySqlTestSupport.h"
+#include "TestCases.h"
 #include "mz/data/MySqlClient.h"
 
 #include <gtest/gtest.h>
@@ -6,14 +7,13 @@
 namespace mz {
 namespace {
 
+// Failure messages show each case below by its title.
+using test::PrintTo;
+
 using test::Server;
 
-class MySqlQueryTest : public ::testing::Test {
+class MySqlQueryTest : public test::ServerConnectionTest {
 protected:
-    void SetUp() override { test::UseTestServer(connection); }
-
-    test::CountingMySqlApi api;
-    MySqlConnection connection{api};
     MySqlQuery query{connection};
 };
 
@@ -26,10 +26,6 @@ struct ShapeCase {
     bool null;
     Variant first;
 };
-
-void PrintTo(const ShapeCase& c, std::ostream* os) {
-    *os << c.title;
-}
 
 class QueryShape : public MySqlQueryTest, public ::testing::WithParamInterface<ShapeCase> {};
 
@@ -55,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{"NullFirstColumn", "select null, 5", false, true, Variant::Null()},
                       ShapeCase{"FirstOfSeveral", "select 3, 4 union all select 5, 6", false, false,
                                 Variant(3)}),
-    [](const auto& info) { return info.param.title; });
+    test::ByTitle);
 
 // --- column types -------------------------------------------------------------------------
 
@@ -120,10 +116,6 @@ struct FailureCase {
     unsigned int code;
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) {
-    *os << c.title;
-}
-
 class QueryFailures : public MySqlQueryTest, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(QueryFailures, RaiseTheServersMessageAndLeaveTheQueryClosed) {
@@ -144,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, QueryFailures,
                                            FailureCase{"NoTable", "select * from nada", 1146},
                                            FailureCase{"NoColumn", "select nada from filial",
                                                        1054}),
-                         [](const auto& info) { return info.param.title; });
+                         test::ByTitle);
 
 TEST_F(MySqlQueryTest, AStatementWithoutResultIsRefused) {
     query.SetSql("do 1");

@@ -1,5 +1,6 @@
 #include "MySqlTestSupport.h"
-#include "TempDirectory.h"
+#include "TestCases.h"
+#include "TestFiles.h"
 #include "mz/data/MySqlClient.h"
 #include "mz/data/UDM.h"
 #include "mz/data/Utils.h"
@@ -11,6 +12,9 @@
 
 namespace mz {
 namespace {
+
+// Failure messages show each case below by its title.
+using test::PrintTo;
 
 using test::Server;
 
@@ -59,7 +63,7 @@ protected:
         return dm.QueryValue("select connection_id()", 0, true).ToInt64();
     }
 
-    test::TempDirectory directory;
+    test::TempDir directory;
     test::CountingMySqlApi api;
     TDM dm{directory.Path(), platform::SystemFileSystem(), api};
 };
@@ -73,10 +77,6 @@ struct ReloadCase {
     bool sameConnection;
     const char* database;
 };
-
-void PrintTo(const ReloadCase& c, std::ostream* os) {
-    *os << c.title;
-}
 
 class ReloadingSettings : public UdmTest, public ::testing::WithParamInterface<ReloadCase> {};
 
@@ -108,16 +108,12 @@ INSTANTIATE_TEST_SUITE_P(
         ReloadCase{"UserChanged", [](Settings& s) { s.usuario = "mzoutro"; }, "", false, "gerente"},
         ReloadCase{"ServerChanged", [](Settings& s) { s.local = "localhost"; }, "", false,
                    "gerente"}),
-    [](const auto& info) { return info.param.title; });
+    test::ByTitle);
 
 struct EmptyPasswordCase {
     const char* title;
     const char* senha;
 };
-
-void PrintTo(const EmptyPasswordCase& c, std::ostream* os) {
-    *os << c.title;
-}
 
 class EmptyPasswords : public UdmTest, public ::testing::WithParamInterface<EmptyPasswordCase> {};
 
@@ -134,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, EmptyPasswords,
                          ::testing::Values(EmptyPasswordCase{"Blank", ""},
                                            EmptyPasswordCase{"OnlyBlanks", "   "},
                                            EmptyPasswordCase{"OnlyTheStartValue", "7B"}),
-                         [](const auto& info) { return info.param.title; });
+                         test::ByTitle);
 
 struct ConnectFailureCase {
     const char* title;
@@ -142,10 +138,6 @@ struct ConnectFailureCase {
     bool otherPort;
     const char* messagePart;
 };
-
-void PrintTo(const ConnectFailureCase& c, std::ostream* os) {
-    *os << c.title;
-}
 
 class SettingsConnectFailures : public UdmTest,
                                 public ::testing::WithParamInterface<ConnectFailureCase> {};
@@ -169,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          false, "Access denied for user 'mzsenha'"},
                       ConnectFailureCase{"NothingListening", [](Settings&) {}, true,
                                          "Can't connect"}),
-    [](const auto& info) { return info.param.title; });
+    test::ByTitle);
 
 TEST_F(UdmTest, AnUnreadablePasswordStopsBeforeAnyConnectionAttempt) {
     Settings settings;
@@ -207,10 +199,6 @@ struct QueryCase {
     Variant expected;
 };
 
-void PrintTo(const QueryCase& c, std::ostream* os) {
-    *os << c.title;
-}
-
 class QueryValues : public UdmTest, public ::testing::WithParamInterface<QueryCase> {};
 
 TEST_P(QueryValues, GiveTheFirstValueOrTheDefault) {
@@ -229,7 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
         QueryCase{"FirstOfSeveral", "select filial_id, 1 from filial order by filial_id", 0, true,
                   2},
         QueryCase{"SwallowedFailure", "select nada from filial", 7, false, Variant()}),
-    [](const auto& info) { return info.param.title; });
+    test::ByTitle);
 
 TEST_F(UdmTest, QueryValueConnectsByItselfWhenClosed) {
     dm.Conexao().SetServer(Server().Host());
@@ -303,10 +291,6 @@ struct RaisedCase {
     const char* messagePart;
 };
 
-void PrintTo(const RaisedCase& c, std::ostream* os) {
-    *os << c.title;
-}
-
 class RaisedFailures : public UdmTest, public ::testing::WithParamInterface<RaisedCase> {};
 
 TEST_P(RaisedFailures, AreAPlainExceptionWithTheClientsMessage) {
@@ -333,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      dm.ExecuteMount(mount, true);
                                  },
                                  "gerente.nada"}),
-    [](const auto& info) { return info.param.title; });
+    test::ByTitle);
 
 // --- a restarted server -------------------------------------------------------------------
 

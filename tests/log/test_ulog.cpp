@@ -1,13 +1,12 @@
+#include "TestFiles.h"
+#include "TestRegional.h"
 #include "mz/Exception.h"
 #include "mz/log/uLog.h"
 #include "mz/platform/FileSystem.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -35,43 +34,12 @@ private:
     mutable std::size_t next_ = 0;
 };
 
-// Day/month/four-digit-year dates and a 24-hour clock with leading zeros.
-RegionalSettings DayMonthYear() {
-    RegionalSettings regional;
-    regional.shortDateFormat = "dd/mm/yyyy";
-    regional.hourLeadingZero = true;
-    regional.twelveHourClock = false;
-    return regional;
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 // Runs each test in a fresh working directory of its own.
 class LogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "mz-log-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        fs::current_path(directory_);
-    }
-
-    void TearDown() override {
-        fs::current_path(previous_);
-        if (!directory_.empty()) {
-            std::error_code ignored;
-            fs::remove_all(directory_, ignored);
-        }
-    }
-
     void Write(const std::vector<LocalDateTime>& moments, const std::string& message,
                const platform::FileSystem& files = platform::SystemFileSystem()) {
         const ScriptedClock clock(moments);
@@ -89,11 +57,11 @@ protected:
         return "(no exception)";
     }
 
-    const RegionalSettings regional_ = DayMonthYear();
+    const RegionalSettings regional_ = test::BrazilianRegional();
 
 private:
-    fs::path previous_;
-    fs::path directory_;
+    test::TempDir directory_;
+    test::WorkingDirectory inside_{directory_.Root()};
 };
 
 const LocalDateTime March8 = {2025, 3, 8, 14, 3, 27, 500};

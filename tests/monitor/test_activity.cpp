@@ -41,9 +41,9 @@ TEST_F(ActivityTest, AdvancesTheBranchNumberAndWritesTheRequest) {
         Scenario scenario(dm);
 
         EXPECT_FALSE(scenario.monitor.RunActivityTest());
-        EXPECT_EQ(ReadFileBytes(scenario.RequestPath()), c.firstRequest);
+        EXPECT_EQ(TryReadBytes(scenario.RequestPath()), c.firstRequest);
         EXPECT_FALSE(scenario.monitor.RunActivityTest());
-        EXPECT_EQ(ReadFileBytes(scenario.RequestPath()), c.secondRequest);
+        EXPECT_EQ(TryReadBytes(scenario.RequestPath()), c.secondRequest);
         EXPECT_EQ(Stored(2), c.storedAfter);
     }
 }
@@ -101,7 +101,7 @@ TEST_F(ActivityTest, RefusesAnUnidentifiedBranchAndLogsIt) {
             EXPECT_EQ(error.Message(), "Filial n\xE3o identificada.");
         }
 
-        EXPECT_EQ(ReadFileBytes(scenario.root.Path() + "LogZelnor/3.txt"),
+        EXPECT_EQ(TryReadBytes(scenario.root.Path() + "LogZelnor/3.txt"),
                   "08/03/2025 14:03:27 - CodFilial n\xE3o identificada.\r\n");
         EXPECT_EQ(Stored(2), "10");
         EXPECT_FALSE(std::filesystem::exists(scenario.RequestPath()));
@@ -148,7 +148,7 @@ TEST_F(ActivityTest, ReportsARequestThatCannotBeWritten) {
             std::filesystem::remove(scenario.sendDir);
         }
         scenario.files.writeFailure = c.writeFailure;
-        WriteFileBytes(scenario.ReplyPath(), "000197OK");
+        WriteBytes(scenario.ReplyPath(), "000197OK");
 
         try {
             scenario.monitor.RunActivityTest();
@@ -160,7 +160,7 @@ TEST_F(ActivityTest, ReportsARequestThatCannotBeWritten) {
 
         EXPECT_EQ(Stored(2), "1");
         EXPECT_FALSE(std::filesystem::exists(scenario.RequestPath()));
-        EXPECT_EQ(ReadFileBytes(scenario.ReplyPath()), "000197OK");
+        EXPECT_EQ(TryReadBytes(scenario.ReplyPath()), "000197OK");
         EXPECT_EQ(scenario.sleeper.calls, 0);
         EXPECT_EQ(scenario.window.processed, 0);
     }
@@ -184,7 +184,7 @@ TEST_F(ActivityTest, UsesTheDirectoriesAsPlainPrefixes) {
         scenario.WriteSettings(settings);
 
         EXPECT_FALSE(scenario.monitor.RunActivityTest());
-        EXPECT_EQ(ReadFileBytes(scenario.root.Path() + c.requestFile), "000197\r\n");
+        EXPECT_EQ(TryReadBytes(scenario.root.Path() + c.requestFile), "000197\r\n");
     }
 }
 

@@ -26,7 +26,7 @@ TEST_F(ActivityTest, GetsAGoodAnswerFromTheService) {
     EXPECT_EQ(service.NextLine(), "answer TesteAtividadeX.txt good 000197OK");
     EXPECT_EQ(scenario.window.status, "Ultimo arquivo de resposta: 08/03/2025 14:03:27");
     EXPECT_FALSE(std::filesystem::exists(scenario.ReplyPath()));
-    EXPECT_EQ(ReadFileBytes(scenario.RequestPath()), "000197\r\n");
+    EXPECT_EQ(TryReadBytes(scenario.RequestPath()), "000197\r\n");
     service.Signal(SIGTERM);
     EXPECT_EQ(service.Wait(), 0);
 }
@@ -36,7 +36,7 @@ TEST_F(ActivityTest, LeavesAReplyTheServiceIsStillWriting) {
     Scenario scenario(dm);
     ZelnorSimProcess service({"--send", scenario.sendDir, "--reply", scenario.replyDir, "--mode",
                               "hold", "--hold-ms", "600000"});
-    WriteFileBytes(scenario.RequestPath(), "099997\r\n");
+    WriteBytes(scenario.RequestPath(), "099997\r\n");
     ASSERT_TRUE(service.LineStartingWith("holding TesteAtividadeX.txt"));
 
     try {

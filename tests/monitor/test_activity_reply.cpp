@@ -44,14 +44,14 @@ TEST_F(ActivityTest, JudgesTheStatusFieldOfTheFirstLine) {
         SCOPED_TRACE(c.name);
         StoreOnly(2, "0");
         Scenario scenario(dm);
-        WriteFileBytes(scenario.ReplyPath(), c.reply);
+        WriteBytes(scenario.ReplyPath(), c.reply);
 
         EXPECT_EQ(scenario.monitor.RunActivityTest(), c.good);
 
         EXPECT_EQ(scenario.window.status,
                   c.good ? "Ultimo arquivo de resposta: 08/03/2025 14:03:27" : "");
         EXPECT_FALSE(std::filesystem::exists(scenario.ReplyPath()));
-        EXPECT_EQ(ReadFileBytes(scenario.RequestPath()), "000197\r\n");
+        EXPECT_EQ(TryReadBytes(scenario.RequestPath()), "000197\r\n");
         // Found at the first look, so no wait; the second look is the one before deleting.
         EXPECT_EQ(scenario.sleeper.calls, 0);
         EXPECT_EQ(scenario.ReplyLooks(), 2);
@@ -73,7 +73,7 @@ TEST_F(ActivityTest, ShowsTheLocalTimeOfAGoodReply) {
         Scenario scenario(dm);
         scenario.clock.now = c.now;
         scenario.window.status = "earlier";
-        WriteFileBytes(scenario.ReplyPath(), "000197OK");
+        WriteBytes(scenario.ReplyPath(), "000197OK");
 
         EXPECT_TRUE(scenario.monitor.RunActivityTest());
         EXPECT_EQ(scenario.window.status, c.status);
@@ -115,7 +115,7 @@ TEST_F(ActivityTest, KeepsAReplyThatCannotBeRead) {
         SCOPED_TRACE(c.name);
         StoreOnly(2, "0");
         Scenario scenario(dm);
-        WriteFileBytes(scenario.ReplyPath(), c.reply);
+        WriteBytes(scenario.ReplyPath(), c.reply);
         std::optional<HeldFile> hold;
         if (c.held) {
             hold.emplace(scenario.ReplyPath());
@@ -136,7 +136,7 @@ TEST_F(ActivityTest, KeepsAReplyThatCannotBeRead) {
             }
         }
 
-        EXPECT_EQ(ReadFileBytes(scenario.ReplyPath()), c.reply);
+        EXPECT_EQ(TryReadBytes(scenario.ReplyPath()), c.reply);
         EXPECT_EQ(scenario.window.status, "");
     }
 }

@@ -1,37 +1,9 @@
 #include "test_activity_support.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fmt/format.h>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-#include <unistd.h>
 
 namespace mz::test {
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mz_activity.XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed for " + pattern);
-    }
-    path_ = pattern + "/";
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-WorkingDirectory::WorkingDirectory(const std::string& path)
-    : previous_(std::filesystem::current_path().string()) {
-    std::filesystem::current_path(path);
-}
-
-WorkingDirectory::~WorkingDirectory() {
-    std::error_code ignored;
-    std::filesystem::current_path(previous_, ignored);
-}
 
 bool WatchedFileSystem::FileExists(const std::string& path) const {
     const bool exists = platform::FileSystem::FileExists(path);
@@ -48,30 +20,6 @@ std::size_t WatchedFileSystem::WriteSome(platform::File::Handle handle, const ch
         throw platform::SystemError(*writeFailure);
     }
     return platform::FileSystem::WriteSome(handle, data, size);
-}
-
-RegionalSettings BrazilianRegional() {
-    RegionalSettings regional;
-    regional.shortDateFormat = "dd/mm/yyyy";
-    regional.hourLeadingZero = true;
-    regional.twelveHourClock = false;
-    return regional;
-}
-
-std::optional<std::string> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) {
-        throw std::runtime_error("cannot write " + path);
-    }
 }
 
 Scenario::Scenario(TDM& dm, const platform::Sleeper* realSleeper)
@@ -103,7 +51,7 @@ void Scenario::WriteSettings(const Settings& settings) const {
     line("tempo", settings.tempo);
     text += "[FilialMatriz]\r\n";
     line("CodLogica", settings.codLogica);
-    WriteFileBytes(programDir + "sistema_tervo.ini", text);
+    WriteBytes(programDir + "sistema_tervo.ini", text);
 }
 
 int Scenario::ReplyLooks() const {

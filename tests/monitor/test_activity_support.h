@@ -1,6 +1,9 @@
 #pragma once
 
 #include "MariaDbServer.h"
+#include "TestClock.h"
+#include "TestFiles.h"
+#include "TestRegional.h"
 #include "mz/DateTimeText.h"
 #include "mz/Services.h"
 #include "mz/data/UDM.h"
@@ -9,7 +12,6 @@
 #include "mz/platform/FileSystem.h"
 #include "mz/platform/System.h"
 
-#include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -17,32 +19,6 @@
 #include <string>
 
 namespace mz::test {
-
-// A directory of its own under the system's temporary directory, removed with its contents.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    // Ends with "/", ready to be used as a path prefix.
-    const std::string& Path() const noexcept { return path_; }
-
-private:
-    std::string path_;
-};
-
-// Makes a directory the current working directory while it lives.
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::string& path);
-    ~WorkingDirectory();
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-private:
-    std::string previous_;
-};
 
 class TestWindow : public IMonitorWindow {
 public:
@@ -65,23 +41,6 @@ public:
     std::function<void(int call)> onProcess; // runs inside the n-th ProcessMessages call
 };
 
-class FixedClock : public Clock {
-public:
-    LocalDateTime Now() const override { return now; }
-    LocalDateTime now{2025, 3, 8, 14, 3, 27, 0};
-};
-
-// Returns at once; only adds up what it was asked to sleep.
-class InstantSleeper : public platform::Sleeper {
-public:
-    void Sleep(std::chrono::milliseconds duration) const override {
-        slept += duration;
-        ++calls;
-    }
-    mutable std::chrono::milliseconds slept{0};
-    mutable int calls = 0;
-};
-
 // The real file system, counting the existence checks per path and able to fail writes.
 class WatchedFileSystem : public platform::FileSystem {
 public:
@@ -102,12 +61,6 @@ struct Settings {
     std::optional<std::string> tempo = "2500";
     std::optional<std::string> codLogica = "2";
 };
-
-// Day/month/year dates and a 24-hour clock with leading zeros.
-RegionalSettings BrazilianRegional();
-
-std::optional<std::string> ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // One test case's world: its own program, send and reply directories, window, clock and
 // sleeper, and a monitor working on the shared database connection.

@@ -61,12 +61,12 @@ TEST_F(ActivityTest, FindsAReplyThatArrivesDuringTheWait) {
         const std::string reply = scenario.ReplyPath();
         scenario.window.onProcess = [&](int call) {
             if (call == c.atProcessCall) {
-                WriteFileBytes(reply, "000197OK\r\n");
+                WriteBytes(reply, "000197OK\r\n");
             }
         };
         scenario.files.afterLook = [&](const std::string& path, int look) {
             if (path == reply && look == c.afterLook) {
-                WriteFileBytes(reply, "000197OK\r\n");
+                WriteBytes(reply, "000197OK\r\n");
             }
         };
 
@@ -121,7 +121,7 @@ TEST_F(ActivityTest, KeepsTheWindowAliveWhileItStaysActive) {
     window.active = true;
     window.onProcess = [&](int call) {
         if (call == 50) {
-            WriteFileBytes(scenario.ReplyPath(), "000197OK");
+            WriteBytes(scenario.ReplyPath(), "000197OK");
         }
     };
 

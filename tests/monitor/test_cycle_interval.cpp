@@ -1,12 +1,10 @@
-#include "TempDirectory.h"
+#include "TestFiles.h"
 #include "mz/Exception.h"
 #include "mz/monitor/MonitorCycle.h"
 #include "mz/platform/FileSystem.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 
 namespace mz {
@@ -80,59 +78,42 @@ INSTANTIATE_TEST_SUITE_P(Interval, ErrorText,
                                          MessageCase{"n\xE3o", "n\xE3o."},
                                          MessageCase{"x\x7F", "x\x7F."}));
 
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// Refuses every file opened for writing, like a directory without write access.
-class ReadOnlyFiles : public platform::FileSystem {
-public:
-    platform::File Open(const std::string& path, platform::OpenMode mode) const override {
-        if (mode != platform::OpenMode::ReadDenyWrite) {
-            throw platform::SystemError({5, "Access is denied"});
-        }
-        return FileSystem::Open(path, mode);
-    }
-};
+using test::ReadBytes;
+using test::WriteBytes;
 
 TEST(IntervalFile, CreatesTheDefaultOnlyWhenMissing) {
-    const test::TempDirectory dir;
+    const test::TempDir dir;
     const IntervalFile file(dir.Path());
     EXPECT_EQ(file.Path(), dir.Path() + "monitor_zelnor.ini");
     file.CreateIfMissing();
-    EXPECT_EQ(Contents(file.Path()), "[MONITOR]\r\nintervalo=5\r\n");
+    EXPECT_EQ(ReadBytes(file.Path()), "[MONITOR]\r\nintervalo=5\r\n");
     EXPECT_EQ(file.Read(0), 5);
 
-    Put(file.Path(), "[MONITOR]\r\nintervalo=abc\r\n");
+    WriteBytes(file.Path(), "[MONITOR]\r\nintervalo=abc\r\n");
     file.CreateIfMissing();
-    EXPECT_EQ(Contents(file.Path()), "[MONITOR]\r\nintervalo=abc\r\n");
+    EXPECT_EQ(ReadBytes(file.Path()), "[MONITOR]\r\nintervalo=abc\r\n");
     EXPECT_EQ(file.Read(0), 0);
 }
 
 TEST(IntervalFile, ReadingAMissingFileGivesTheDefaultAndCreatesNothing) {
-    const test::TempDirectory dir;
+    const test::TempDir dir;
     const IntervalFile file(dir.Path());
     EXPECT_EQ(file.Read(0), 0);
     EXPECT_FALSE(std::filesystem::exists(file.Path()));
 }
 
 TEST(IntervalFile, WritesTheTextAsGiven) {
-    const test::TempDirectory dir;
+    const test::TempDir dir;
     const IntervalFile file(dir.Path());
     file.Write("007");
-    EXPECT_EQ(Contents(file.Path()), "[MONITOR]\r\nintervalo=007\r\n");
+    EXPECT_EQ(ReadBytes(file.Path()), "[MONITOR]\r\nintervalo=007\r\n");
     file.Write("");
-    EXPECT_EQ(Contents(file.Path()), "[MONITOR]\r\nintervalo=\r\n");
+    EXPECT_EQ(ReadBytes(file.Path()), "[MONITOR]\r\nintervalo=\r\n");
 }
 
 TEST(IntervalFile, AFailedWriteNamesThePath) {
-    const test::TempDirectory dir;
-    const ReadOnlyFiles files;
+    const test::TempDir dir;
+    const test::ReadOnlyFiles files;
     const IntervalFile file(dir.Path(), files);
     try {
         file.CreateIfMissing();

@@ -1,9 +1,8 @@
 // The simulated Zelnor service that the activity tests and benchmarks talk to.
+#include "TestFiles.h"
 #include "test_zelnor_sim_process.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 
@@ -18,36 +17,14 @@ protected:
         fs::create_directory(send);
         fs::create_directory(reply);
     }
-    ~ZelnorSimTest() override {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
 
-    static void Write(const fs::path& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    }
-    static std::optional<std::string> Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            return std::nullopt;
-        }
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
     std::vector<std::string> Arguments(const char* mode) const {
         return {"--send", send.string(), "--reply", reply.string(), "--mode", mode};
     }
 
-    static fs::path MakeRoot() {
-        std::string pattern = (fs::temp_directory_path() / "mz_sim.XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        return pattern;
-    }
-
-    fs::path root_ = MakeRoot();
-    fs::path send = root_ / "env";
-    fs::path reply = root_ / "rec";
+    TempDir root_;
+    fs::path send = root_.Root() / "env";
+    fs::path reply = root_.Root() / "rec";
 };
 
 TEST_F(ZelnorSimTest, AnswersAsItsModeSays) {
@@ -65,7 +42,7 @@ TEST_F(ZelnorSimTest, AnswersAsItsModeSays) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
         fs::remove(reply / "req.txt");
-        Write(send / "req.txt", "000197\r\n");
+        WriteBytes(send / "req.txt", "000197\r\n");
         std::vector<std::string> arguments = Arguments(c.mode);
         arguments.push_back("--once");
         ZelnorSimProcess service(arguments);
@@ -74,8 +51,8 @@ TEST_F(ZelnorSimTest, AnswersAsItsModeSays) {
         EXPECT_EQ(service.NextLine(), "request req.txt 000197");
         EXPECT_EQ(service.NextLine(), c.answerLine);
         EXPECT_EQ(service.Wait(), 0);
-        EXPECT_EQ(Read(reply / "req.txt"), c.reply);
-        EXPECT_EQ(Read(send / "req.txt"), "000197\r\n"); // the request stays
+        EXPECT_EQ(TryReadBytes(reply / "req.txt"), c.reply);
+        EXPECT_EQ(TryReadBytes(send / "req.txt"), "000197\r\n"); // the request stays
         EXPECT_EQ(std::distance(fs::directory_iterator(reply), fs::directory_iterator()),
                   c.reply ? 1 : 0); // no temporary file left behind
     }
@@ -84,18 +61,18 @@ TEST_F(ZelnorSimTest, AnswersAsItsModeSays) {
 TEST_F(ZelnorSimTest, AnswersARequestAgainOnlyWhenItIsRewritten) {
     ZelnorSimProcess service(Arguments("good"));
     ASSERT_TRUE(service.LineStartingWith("watching"));
-    Write(send / "a.txt", "000197\r\n");
+    WriteBytes(send / "a.txt", "000197\r\n");
     ASSERT_TRUE(service.LineStartingWith("answer a.txt"));
     fs::remove(reply / "a.txt");
 
     // Answering another request takes a later look at the directory, which must pass a.txt by.
-    Write(send / "b.txt", "000297\r\n");
+    WriteBytes(send / "b.txt", "000297\r\n");
     EXPECT_EQ(service.LineStartingWith("answer"), "answer b.txt good 000297OK");
     EXPECT_FALSE(fs::exists(reply / "a.txt"));
 
-    Write(send / "a.txt", "000397\r\n");
+    WriteBytes(send / "a.txt", "000397\r\n");
     EXPECT_EQ(service.LineStartingWith("answer"), "answer a.txt good 000397OK");
-    EXPECT_EQ(Read(reply / "a.txt"), "000397OK\r\n");
+    EXPECT_EQ(TryReadBytes(reply / "a.txt"), "000397OK\r\n");
 }
 
 TEST_F(ZelnorSimTest, StopsCleanlyOnASignal) {

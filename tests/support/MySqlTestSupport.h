@@ -3,6 +3,7 @@
 #include "MariaDbServer.h"
 #include "mz/data/MySqlClient.h"
 
+#include <gtest/gtest.h>
 #include <string>
 
 namespace mz::test {
@@ -44,6 +45,15 @@ inline void UseTestServer(MySqlConnection& connection) {
     connection.SetPassword(Server().Password());
     connection.SetLoginPrompt(false);
 }
+
+// A connection through the counting Connector/C, pointed at the test server before each test.
+class ServerConnectionTest : public ::testing::Test {
+protected:
+    void SetUp() override { UseTestServer(connection); }
+
+    CountingMySqlApi api;
+    MySqlConnection connection{api};
+};
 
 // The first column of the first row; Empty for no row.
 inline Variant FirstValue(MySqlConnection& connection, const std::string& sql) {

@@ -1,0 +1,31 @@
+#pragma once
+
+// Stand-ins for the wall clock and for sleeping, so tests neither depend on the time of day nor
+// wait.
+
+#include "mz/DateTimeText.h"
+#include "mz/platform/System.h"
+
+#include <chrono>
+
+namespace mz::test {
+
+// Always tells the moment in now, which a test may change.
+class FixedClock : public Clock {
+public:
+    LocalDateTime Now() const override { return now; }
+    LocalDateTime now{2025, 3, 8, 14, 3, 27, 0};
+};
+
+// Returns at once; only adds up what it was asked to sleep.
+class InstantSleeper : public platform::Sleeper {
+public:
+    void Sleep(std::chrono::milliseconds duration) const override {
+        slept += duration;
+        ++calls;
+    }
+    mutable std::chrono::milliseconds slept{0};
+    mutable int calls = 0;
+};
+
+} // namespace mz::test

@@ -1,0 +1,115 @@
+#pragma once
+
+// Files and directories for tests: a temporary directory, a working-directory switch, whole-file
+// reads and writes, and a file system that refuses writing.
+
+#include "mz/platform/FileSystem.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+namespace mz::test {
+
+// A fresh directory below the system's temporary directory, removed with all it holds.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "mztest-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed for " + pattern);
+        }
+        root_ = pattern;
+        path_ = pattern + "/";
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir() {
+        std::error_code ignored;
+        // A test may have taken the owner's rights away; removal needs them back.
+        std::filesystem::permissions(root_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(root_, ignored);
+    }
+
+    // The directory itself, without a trailing separator.
+    const std::filesystem::path& Root() const noexcept { return root_; }
+    // The directory ending with "/", ready to be used as a path prefix, as the program's own
+    // directory settings are.
+    const std::string& Path() const noexcept { return path_; }
+    // A path inside the directory, ASCII names only, as the program passes them.
+    std::string File(const std::string& name) const { return (root_ / name).string(); }
+
+    // Writes a file inside the directory and gives its path.
+    std::string WriteFile(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::filesystem::path root_;
+    std::string path_;
+};
+
+// Makes a directory the current working directory while it lives.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::filesystem::path& path)
+        : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~WorkingDirectory() {
+        std::error_code ignored;
+        std::filesystem::current_path(previous_, ignored);
+    }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
+// The whole file's bytes; nullopt when it cannot be opened, so "missing" and "empty" differ.
+inline std::optional<std::string> TryReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The whole file's bytes; empty when it cannot be opened.
+inline std::string ReadBytes(const std::filesystem::path& path) {
+    return TryReadBytes(path).value_or(std::string());
+}
+
+// Replaces the file's contents; throws when they cannot be written, so a test never goes on
+// with a setup it did not get.
+inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
+inline std::string TempDir::WriteFile(const std::string& name, const std::string& bytes) const {
+    const std::string file = File(name);
+    WriteBytes(file, bytes);
+    return file;
+}
+
+// Refuses every file opened for writing, like a directory or file without write access.
+class ReadOnlyFiles : public platform::FileSystem {
+public:
+    platform::File Open(const std::string& path, platform::OpenMode mode) const override {
+        if (mode != platform::OpenMode::ReadDenyWrite) {
+            throw platform::SystemError({5, "Access is denied"});
+        }
+        return FileSystem::Open(path, mode);
+    }
+};
+
+} // namespace mz::test
