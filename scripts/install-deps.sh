@@ -8,7 +8,7 @@ packages=(
   libmariadb-dev mariadb-server mariadb-client
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth openbox trayer xdotool x11-utils wmctrl
-  fonts-dejavu-core locales iproute2 util-linux procps
+  fonts-dejavu-core locales iproute2 util-linux procps python3 imagemagick
 )
 
 missing=()

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# The program in the notification area, driven as a user would with the pointer and keys.
+#   tray-test.sh startup|double_click|menu_show|menu_quit|minimise|escape|close_box
+set -euo pipefail
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/lib.sh"
+
+readonly screen_width=1024 screen_height=768
+
+trap stop_all EXIT
+
+# Window geometry as "X Y W H" of the client area on the screen.
+geometry() {
+    xwininfo -id "$1" | awk '
+        /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+        /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
+# The window comes up centred at start-up and keeps that place when it comes back.
+expect_centred() {
+    local x y w h
+    read -r x y w h < <(geometry "$1")
+    # The frame's title bar shifts the client area down a little.
+    local cx=$((x + w / 2)) cy=$((y + h / 2))
+    if ((cx < screen_width / 2 - 8 || cx > screen_width / 2 + 8 ||
+        cy < screen_height / 2 - 8 || cy > screen_height / 2 + 30)); then
+        fail "the window is not centred: client area at $x,$y size ${w}x$h"
+    fi
+}
+
+show_by_double_click() {
+    double_click_icon
+    wait_until 10 "a double click on the icon brings the window up, active, with its taskbar button" \
+        shown_and_active "$MAIN_WINDOW"
+}
+
+hide_by_double_click() {
+    double_click_icon
+    wait_until 10 "a double click on the icon puts the window away" put_away "$MAIN_WINDOW"
+}
+
+scenario_startup() {
+    start_and_settle
+    [[ -z $(xdotool search --onlyvisible --name "^${MZ_CAPTION//./\\.}\$") ]] ||
+        fail "a window \"$MZ_CAPTION\" is still on screen"
+    program_running || fail "the program ended"
+    icon_docked || fail "the icon left the notification area"
+}
+
+scenario_double_click() {
+    start_and_settle
+    show_by_double_click
+    expect_centred "$MAIN_WINDOW"
+    local before
+    before=$(geometry "$MAIN_WINDOW")
+    hide_by_double_click
+    show_by_double_click
+    [[ $(geometry "$MAIN_WINDOW") == "$before" ]] ||
+        fail "the window came back elsewhere: $(geometry "$MAIN_WINDOW"), was $before"
+    hide_by_double_click
+    program_running || fail "the program ended"
+}
+
+scenario_menu_show() {
+    start_and_settle
+    open_menu
+    xdotool key Escape
+    wait_until 10 "Escape closes the menu" menu_closed
+    put_away "$MAIN_WINDOW" || fail "closing the menu without a choice showed the window"
+    open_menu
+    xdotool key c
+    wait_until 10 "\"Configurações\" brings the window up, active, with its taskbar button" \
+        shown_and_active "$MAIN_WINDOW"
+    hide_by_double_click
+    program_running || fail "the program ended"
+}
+
+scenario_menu_quit() {
+    start_and_settle
+    quit_from_menu
+}
+
+scenario_minimise() {
+    start_and_settle
+    show_by_double_click
+    xdotool windowminimize "$MAIN_WINDOW"
+    wait_until 10 "minimising puts the window into the tray, without a taskbar button" \
+        put_away "$MAIN_WINDOW"
+    show_by_double_click
+    program_running || fail "the program ended"
+}
+
+scenario_escape() {
+    start_and_settle
+    local icon
+    icon=$(tray_icon)
+    show_by_double_click
+    xdotool key Escape
+    expect_ended_and_icon_gone "$icon"
+}
+
+scenario_close_box() {
+    start_and_settle
+    local icon
+    icon=$(tray_icon)
+    show_by_double_click
+    # Asks the window manager to close the window, as its close box does.
+    wmctrl -i -c "$(hex_id "$MAIN_WINDOW")"
+    expect_ended_and_icon_gone "$icon"
+}
+
+if [[ $# != 1 ]] || ! declare -F "scenario_$1" >/dev/null; then
+    echo "usage: $0 startup|double_click|menu_show|menu_quit|minimise|escape|close_box" >&2
+    exit 2
+fi
+step "$1"
+"scenario_$1"
+echo "PASS"
