@@ -31,7 +31,9 @@ xstate="$demo/x11"
 pids=()
 
 cleanup() {
-  trap - INT TERM EXIT
+  # A second Ctrl+C must not cut the clean-up short.
+  trap "" INT TERM
+  trap - EXIT
   say "stopping"
   local pid
   for pid in "${pids[@]}"; do end_process "$pid" 10 || true; done

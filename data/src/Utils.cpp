@@ -28,10 +28,10 @@ private:
     std::size_t position_ = 0;
 };
 
-// digits is one or two characters, read as StrToInt reads "$" and them; no digit at all is a
+// digits is one or two characters, read as a "$" hexadecimal integer; no digit at all is a
 // conversion error as well.
 unsigned ReadHex(std::string_view digits) {
-    const std::string text = "$" + std::string(digits);
+    const std::string text = fmt::format("${}", digits);
     const auto value = ParseInteger(text);
     if (!value) {
         throw Exception(fmt::format("'{}' is not a valid integer value", text));
