@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth openbox trayer xdotool x11-utils wmctrl
   fonts-dejavu-core locales iproute2 util-linux procps python3 imagemagick
+  dpkg-dev fakeroot file lintian desktop-file-utils debootstrap debian-archive-keyring
 )
 
 missing=()
