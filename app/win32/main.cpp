@@ -1,0 +1,8 @@
+#include "ProgramWin.h"
+
+#include "Win32.h"
+
+int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
+                   int showCommand) {
+    return mz::win::RunMonitorZelnor(showCommand, std::chrono::minutes(1));
+}

@@ -1,0 +1,215 @@
+// Drives a running MonitorZelnor from outside, as the desktop would: finds its windows, posts
+// the messages a click, a key or the tray would send, and reads back what the window shows.
+//   mzdriver COMMAND [ARGS...]   exit 0 on success, 1 when a check fails or times out
+// Commands:
+//   wait-ready SECONDS           the main window and the tray's window exist
+//   state                        prints the window's state, one key=value a line
+//   wait KEY VALUE SECONDS       polls until state KEY has VALUE
+//   wait-prefix KEY TEXT SECONDS polls until state KEY starts with TEXT
+//   wait-gone SECONDS            the tray's window is gone (the program has ended)
+//   tray EVENT                   dblclick | rbuttonup | keyselect, as the notification area
+//   menu ITEM                    configuracoes | fechar, as the tray menu would command
+//   pick-menu ITEM SECONDS       waits for the open tray menu and chooses ITEM by its key
+//   set-field TEXT               the interval field's text
+//   click salvar|cancelar        a button click
+//   focus salvar|cancelar|field  moves the focus inside the window
+//   key NAME [alt]               posts a key to the focused control: escape, return, space,
+//                                up, down, or one character (typed)
+//   syscommand minimize|close    the title bar's buttons
+#include "../resource.h"
+#include "../TrayIcon.h"
+
+#include "../Win32.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr const char* Caption = "Monitor Zelnor 1.0.0";
+
+HWND MainWindow() { return FindWindowA("#32770", Caption); }
+HWND TrayWindow() { return FindWindowA(mz::win::TrayIcon::WindowClass, nullptr); }
+HWND Item(int id) { return GetDlgItem(MainWindow(), id); }
+
+std::string WindowText(HWND hwnd) {
+    char buffer[512] = {};
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_BLOCK, 2000, nullptr);
+    return buffer;
+}
+
+std::string StatusText() {
+    char buffer[512] = {};
+    // The status bar lives in the other process: copy its text through WM_GETTEXT of the
+    // simple-mode window text, which the bar keeps equal to part 0.
+    const HWND bar = Item(IDC_STATBAR);
+    const LRESULT length = SendMessageA(bar, SB_GETTEXTLENGTHA, 0, 0);
+    if (LOWORD(length) == 0) {
+        return "";
+    }
+    SendMessageTimeoutA(bar, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_BLOCK, 2000, nullptr);
+    return buffer;
+}
+
+std::string State(const std::string& key) {
+    const HWND main = MainWindow();
+    if (key == "exists") return main != nullptr ? "1" : "0";
+    if (key == "tray") return TrayWindow() != nullptr ? "1" : "0";
+    if (main == nullptr) return "";
+    if (key == "visible") return IsWindowVisible(main) ? "1" : "0";
+    if (key == "iconic") return IsIconic(main) ? "1" : "0";
+    if (key == "foreground") return GetForegroundWindow() == main ? "1" : "0";
+    if (key == "field") return WindowText(Item(IDC_EDTMINUTOS));
+    if (key == "status") return StatusText();
+    if (key == "ok-mark") return IsWindowVisible(Item(IDC_IMGOK)) ? "1" : "0";
+    if (key == "box") {
+        const HWND box = FindWindowA("#32770", "Monitor Zelnor");
+        return box != nullptr && IsWindowVisible(box) ? "1" : "0";
+    }
+    if (key == "client") {
+        RECT r{};
+        GetClientRect(main, &r);
+        return std::to_string(r.right) + "x" + std::to_string(r.bottom);
+    }
+    return "?";
+}
+
+void PrintState() {
+    for (const char* key : {"exists", "tray", "visible", "iconic", "foreground", "field", "status",
+                            "ok-mark", "box", "client"}) {
+        std::printf("%s=%s\n", key, State(key).c_str());
+    }
+}
+
+template <typename Check>
+bool WaitFor(double seconds, Check check) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    for (;;) {
+        if (check()) return true;
+        if (static_cast<LONG>(GetTickCount() - end) >= 0) return false;
+        Sleep(100);
+    }
+}
+
+int Fail(const std::string& what) {
+    std::fprintf(stderr, "mzdriver: %s\n", what.c_str());
+    PrintState();
+    return 1;
+}
+
+int ButtonId(const std::string& name) {
+    return name == "salvar" ? IDC_BTNSALVAR : name == "cancelar" ? IDC_BTNCANCELAR : IDC_EDTMINUTOS;
+}
+
+int PostKey(const std::string& name, bool alt) {
+    HWND target = nullptr;
+    // The control with the focus: the window's own keys are seen before it by the program.
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    DWORD thread = GetWindowThreadProcessId(MainWindow(), nullptr);
+    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr) target = info.hwndFocus;
+    if (target == nullptr) target = MainWindow();
+    const LPARAM altBit = alt ? (1 << 29) : 0;
+    const UINT down = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    const UINT up = alt ? WM_SYSKEYUP : WM_KEYUP;
+    WPARAM vk = 0;
+    if (name == "escape") vk = VK_ESCAPE;
+    else if (name == "return") vk = VK_RETURN;
+    else if (name == "space") vk = VK_SPACE;
+    else if (name == "up") vk = VK_UP;
+    else if (name == "down") vk = VK_DOWN;
+    else if (name.size() == 1 && !alt) {
+        PostMessageA(target, WM_CHAR, static_cast<unsigned char>(name[0]), 1);
+        return 0;
+    } else if (name.size() == 1) {
+        vk = static_cast<WPARAM>(std::toupper(static_cast<unsigned char>(name[0])));
+    } else {
+        return Fail("unknown key " + name);
+    }
+    PostMessageA(target, down, vk, 1 | altBit);
+    PostMessageA(target, up, vk, 1 | altBit | (1u << 30) | (1u << 31));
+    return 0;
+}
+
+int PickMenu(const std::string& item, double seconds) {
+    HWND menu = nullptr;
+    if (!WaitFor(seconds, [&] {
+            menu = FindWindowA("#32768", nullptr);
+            return menu != nullptr && IsWindowVisible(menu);
+        })) {
+        return Fail("no tray menu opened");
+    }
+    // The menu's own loop takes keys from the queue: the item's mnemonic chooses it.
+    const WPARAM key = item == "fechar" ? 'F' : 'C';
+    PostMessageA(menu, WM_KEYDOWN, key, 1);
+    PostMessageA(menu, WM_CHAR, std::tolower(static_cast<int>(key)), 1);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Fail("no command");
+    const std::string command = argv[1];
+    auto arg = [&](int i) { return i < argc ? std::string(argv[i]) : std::string(); };
+    auto seconds = [&](int i) { return i < argc ? std::atof(argv[i]) : 10.0; };
+
+    if (command == "wait-ready") {
+        return WaitFor(seconds(2), [] { return MainWindow() != nullptr && TrayWindow() != nullptr; })
+                   ? 0 : Fail("the program's windows did not appear");
+    }
+    if (command == "state") {
+        PrintState();
+        return 0;
+    }
+    if (command == "wait" || command == "wait-prefix") {
+        const std::string key = arg(2), value = arg(3);
+        const bool prefix = command == "wait-prefix";
+        return WaitFor(seconds(4), [&] {
+                   const std::string now = State(key);
+                   return prefix ? now.rfind(value, 0) == 0 : now == value;
+               })
+                   ? 0 : Fail(key + " never became " + value);
+    }
+    if (command == "wait-gone") {
+        return WaitFor(seconds(2), [] { return TrayWindow() == nullptr; })
+                   ? 0 : Fail("the program did not end");
+    }
+    if (MainWindow() == nullptr || TrayWindow() == nullptr) return Fail("the program is not running");
+    if (command == "tray") {
+        const std::string event = arg(2);
+        const LPARAM message = event == "dblclick" ? WM_LBUTTONDBLCLK
+                               : event == "rbuttonup" ? WM_RBUTTONUP : NIN_KEYSELECT;
+        PostMessageA(TrayWindow(), mz::win::TrayIcon::CallbackMessage, 0, MAKELPARAM(message, 1));
+        return 0;
+    }
+    if (command == "menu") {
+        PostMessageA(TrayWindow(), WM_COMMAND, arg(2) == "fechar" ? IDM_FECHAR : IDM_CONFIGURACOES, 0);
+        return 0;
+    }
+    if (command == "pick-menu") return PickMenu(arg(2), seconds(3));
+    if (command == "set-field") {
+        SendMessageA(Item(IDC_EDTMINUTOS), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
+        return 0;
+    }
+    if (command == "click") {
+        const int id = ButtonId(arg(2));
+        PostMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Item(id)));
+        return 0;
+    }
+    if (command == "focus") {
+        SendMessageA(MainWindow(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(ButtonId(arg(2)))), TRUE);
+        return 0;
+    }
+    if (command == "key") return PostKey(arg(2), arg(3) == "alt");
+    if (command == "syscommand") {
+        PostMessageA(MainWindow(), WM_SYSCOMMAND, arg(2) == "close" ? SC_CLOSE : SC_MINIMIZE, 0);
+        return 0;
+    }
+    return Fail("unknown command " + command);
+}
