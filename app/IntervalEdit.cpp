@@ -1,21 +1,16 @@
 #include "IntervalEdit.h"
 
-#include "RegionalNumbers.h"
 #include "mz/Text.h"
+#include "mz/monitor/MonitorCore.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <algorithm>
+#include <QWheelEvent>
 #include <utility>
 
 namespace mz {
 
 namespace {
-
-bool IsAcceptedCharacter(QChar c) {
-    return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-';
-}
 
 // Keys that type a printable character, as opposed to control keys and shortcuts.
 bool TypesCharacter(const QKeyEvent& event) {
@@ -29,30 +24,30 @@ bool TypesCharacter(const QKeyEvent& event) {
 
 } // namespace
 
-TIntervalEdit::TIntervalEdit(QWidget* parent)
-    : QAbstractSpinBox(parent), beep_([] { QApplication::beep(); }) {
-    SetValue(MinInterval);
+TIntervalEdit::TIntervalEdit(QWidget* parent) : QAbstractSpinBox(parent) {
+    SetText(IntervalText(MinInterval));
 }
 
-std::int32_t TIntervalEdit::Value() const {
-    return ReadIntervalText(Utf8ToCp1252(text().toStdString()), CurrentNumberSeparators());
-}
-
-void TIntervalEdit::SetValue(std::int32_t value) {
-    lineEdit()->setText(QString::fromStdString(IntervalText(value)));
-}
-
-void TIntervalEdit::SetBeeper(std::function<void()> beep) {
+void TIntervalEdit::Attach(const MonitorCore& core, std::function<void()> beep) {
+    core_ = &core;
     beep_ = std::move(beep);
 }
 
+std::string TIntervalEdit::Text() const {
+    return Utf8ToCp1252(text().toStdString());
+}
+
+void TIntervalEdit::SetText(const std::string& text) {
+    lineEdit()->setText(QString::fromStdString(Cp1252ToUtf8(text)));
+}
+
+std::int32_t TIntervalEdit::Value() const {
+    return core_ != nullptr ? core_->ReadInterval(Text()) : MinInterval;
+}
+
 void TIntervalEdit::stepBy(int steps) {
-    // One unit per step, each reading the field anew, as a click on a stepper button does.
-    const int direction = steps > 0 ? 1 : -1;
-    for (int i = 0; i != steps; i += direction) {
-        const std::int64_t next = std::int64_t{Value()} + direction;
-        SetValue(
-            static_cast<std::int32_t>(std::clamp<std::int64_t>(next, MinInterval, MaxInterval)));
+    if (core_ != nullptr) {
+        SetText(core_->StepInterval(Text(), steps));
     }
 }
 
@@ -67,16 +62,38 @@ QAbstractSpinBox::StepEnabled TIntervalEdit::stepEnabled() const {
 }
 
 void TIntervalEdit::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
         event->ignore();
         return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        // One step whatever the modifiers: the toolkit's Ctrl+arrow would step by ten.
+        stepBy(event->key() == Qt::Key_Up ? 1 : -1);
+        event->accept();
+        return;
+    default:
+        break;
     }
-    if (TypesCharacter(*event) && !IsAcceptedCharacter(event->text().front())) {
-        beep_();
+    if (TypesCharacter(*event) &&
+        !IsIntervalCharacter(Utf8ToCp1252(event->text().left(1).toStdString()).front())) {
+        if (beep_) {
+            beep_();
+        }
         event->accept();
         return;
     }
     QAbstractSpinBox::keyPressEvent(event);
+}
+
+void TIntervalEdit::wheelEvent(QWheelEvent* event) {
+    // One step per notch whatever the modifiers, as the arrow keys.
+    const int delta = event->angleDelta().y();
+    if (delta != 0) {
+        stepBy(delta > 0 ? 1 : -1);
+    }
+    event->accept();
 }
 
 } // namespace mz

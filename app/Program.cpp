@@ -1,16 +1,35 @@
 #include "Program.h"
 
+#include "Desktop.h"
+#include "SingleInstance.h"
 #include "mz/Services.h"
 #include "mz/data/UDM.h"
-#include "mz/monitor/uMonitorZelnor.h"
+#include "mz/platform/InstanceLock.h"
+#include "mz/platform/Regional.h"
 #include "mz/platform/System.h"
 #include "uFrmInicio.h"
 
 #include <QApplication>
-#include <utility>
 
 namespace mz {
 
+namespace {
+
+// Detaches the data module from the core before the module goes, whatever ends the run.
+class Attachment {
+public:
+    Attachment(MonitorCore& core, IDataModule& dm) : core_(core) { core_.AttachDataModule(dm); }
+    ~Attachment() { core_.DetachDataModule(); }
+    Attachment(const Attachment&) = delete;
+    Attachment& operator=(const Attachment&) = delete;
+
+private:
+    MonitorCore& core_;
+};
+
+} // namespace
+
+// The composition root: every system service is resolved here, once, and handed down.
 int RunMonitorZelnor(int argc, char** argv, std::chrono::milliseconds tickPeriod) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Monitor Zelnor"));
@@ -20,21 +39,27 @@ int RunMonitorZelnor(int argc, char** argv, std::chrono::milliseconds tickPeriod
     QApplication::setWindowIcon(ProgramIcon());
 
     const std::string programDirectory = platform::ProgramDirectory();
-    const Services services = SystemServices();
-    // Declared in creation order, so released in reverse: the activity test, the data module,
-    // then the window (its timer stops and its tray icon goes).
-    FrmInicioSeams seams;
-    seams.programDirectory = programDirectory;
-    seams.tickPeriod = tickPeriod;
-    TFrmInicio window(std::move(seams));
-    TDM dm(programDirectory);
-    TMonitorZelnor monitor(dm, window, services, programDirectory);
-    window.AttachDataModule([&dm] { dm.OpenConnection(); },
-                            [&monitor] { return monitor.RunActivityTest(); });
+    // Two copies would take each other's replies: a second start only brings the first one up.
+    const auto lock = platform::InstanceLock::TryAcquire(programDirectory);
+    if (!lock) {
+        AskRunningCopyToShow(programDirectory);
+        return 0;
+    }
+
+    const RegionalSettingsOwner regional(platform::LoadRegionalSettings);
+    const Services services{platform::SystemFileSystem(), SystemClock(),
+                            platform::SystemSleeper(), regional.Current()};
+    const Desktop desktop;
+
+    // Declared in creation order, so released in reverse: the data module, then the window (its
+    // timer stops and its tray icon goes).
+    TFrmInicio window(FrmInicioSetup{programDirectory, tickPeriod}, services, desktop);
+    TDM dm(programDirectory, services.files, services.sleeper);
+    const Attachment attachment(window.Core(), dm);
+    const SingleInstanceServer server(programDirectory, [&window] { window.ShowFromTray(); });
+
     window.show();
-    const int result = window.Ending() ? 0 : QApplication::exec();
-    window.DetachDataModule();
-    return result;
+    return window.Ending() ? 0 : QApplication::exec();
 }
 
 } // namespace mz

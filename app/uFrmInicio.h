@@ -1,9 +1,9 @@
 #pragma once
 
-#include "mz/monitor/MonitorCycle.h"
-#include "mz/monitor/MonitorWindow.h"
-#include "mz/platform/FileSystem.h"
-#include "mz/platform/System.h"
+#include "Desktop.h"
+#include "mz/Services.h"
+#include "mz/monitor/MonitorCore.h"
+#include "mz/monitor/MonitorView.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -12,10 +12,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 
 namespace Ui {
 class TFrmInicio;
@@ -25,37 +23,33 @@ namespace mz {
 
 class TIntervalEdit;
 
-// What the main window takes from whoever builds it. Empty seams take the system's own.
-struct FrmInicioSeams {
+// What the composition root hands the main window.
+struct FrmInicioSetup {
     std::string programDirectory; // ends with the path separator
-    std::chrono::milliseconds tickPeriod = std::chrono::minutes(1);
-    const platform::FileSystem* files = nullptr;
-    const platform::Sleeper* sleeper = nullptr;
-    std::function<void(const QString& text)> showError; // default: the modal error message box
-    std::function<bool()> trayAvailable;                // default: asks the desktop
-    std::function<void(std::string_view)> writeLog;     // default: the monthly log file
-    std::function<void()> quit;                         // default: ends the application's loops
-    std::function<void()> beep;                         // default: the system's beep
+    std::chrono::milliseconds tickPeriod{std::chrono::minutes(1)};
 };
 
-// The program's one window: the interval setting, the status line, the minute timer and the
-// tray icon. The cycle's logic lives in MonitorCycle; this class wires it to Qt.
-class TFrmInicio : public QWidget, public IMonitorWindow {
+// The program's one window: the interval field, the status line, the minute timer and the tray
+// icon. It holds the monitor core, forwards its events there and shows what the core tells it.
+class TFrmInicio : public QWidget, public IMonitorView {
     Q_OBJECT
 
 public:
-    explicit TFrmInicio(FrmInicioSeams seams, QWidget* parent = nullptr);
+    TFrmInicio(const FrmInicioSetup& setup, const Services& services, const Desktop& desktop,
+               QWidget* parent = nullptr);
     ~TFrmInicio() override;
     TFrmInicio(const TFrmInicio&) = delete;
     TFrmInicio& operator=(const TFrmInicio&) = delete;
 
-    // From now on the data module exists: the first showing connects, due ticks run tests.
-    void AttachDataModule(std::function<void()> openConnection, std::function<bool()> runTest);
-    void DetachDataModule() noexcept;
+    MonitorCore& Core() noexcept { return core_; }
+    const MonitorCore& Core() const noexcept { return core_; }
 
+    // IMonitorView
     bool IsActive() const override;
-    void SetStatusText(const std::string& text) override;
+    std::string IntervalText() const override;
     void ProcessMessages() override;
+    void ShowError(const std::string& text) override;
+    void ShowStatus(const std::string& text) override;
 
     // Asks the main loop to end; takes effect once the running handler has returned.
     void RequestQuit();
@@ -66,11 +60,10 @@ public:
     bool Ending() const noexcept { return ending_; }
     bool WindowShown() const noexcept { return windowShown_; }
     bool FirstActivation() const noexcept { return firstActivation_; }
-    const MonitorCycle& Cycle() const noexcept { return cycle_; }
     TIntervalEdit& EdtMinutos() const;
     QString StatusText() const;
 
-    // Event handlers, each guarded: a failure is shown in the error message box.
+    // Event handlers.
     void tmrTempoTimer();
     void btnBtnSalvarClick();
     void btnBtnCancelarClick();
@@ -88,27 +81,21 @@ private:
     void BuildLayout();
     void BuildTray();
     void FormCreate();
-    void FormShow();
     void FormActivate();
     bool FormKeyDown(int key, Qt::KeyboardModifiers shift);
-    void Save();
-    void Cancel();
+    bool PressFocusedButton(QObject* watched, int key);
+    void ShowSavedMark();
     void Quit();
-    void ShowError(const std::string& message);
-    bool TrayAvailable() const;
     void CentreOnScreen();
 
-    FrmInicioSeams seams_;
-    const platform::Sleeper& sleeper_;
-    IntervalFile intervalFile_;
-    HandlerGuard guard_;
-    MonitorCycle cycle_;
+    const Services& services_;
+    const Desktop& desktop_;
+    MonitorCore core_;
     std::unique_ptr<Ui::TFrmInicio> ui_;
     QTimer tmrTempo_;
     QMenu TrayMenu_; // outlives the tray icon that shows it
     QSystemTrayIcon IconeTray_;
     QLabel statPanel_;
-    std::function<void()> openConnection_;
     QPointer<QWidget> lastFocus_;
     bool firstActivation_ = false;
     bool windowShown_ = true;

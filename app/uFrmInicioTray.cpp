@@ -48,11 +48,11 @@ void TFrmInicio::BuildTray() {
 }
 
 void TFrmInicio::Configuraes1Click() {
-    guard_.Run([this] { ShowFromTray(); });
+    core_.RunGuarded([this] { ShowFromTray(); });
 }
 
 void TFrmInicio::Fechar1Click() {
-    guard_.Run([this] { RequestQuit(); });
+    core_.RunGuarded([this] { RequestQuit(); });
 }
 
 void TFrmInicio::IconeTrayActivated(QSystemTrayIcon::ActivationReason reason) {
@@ -60,17 +60,13 @@ void TFrmInicio::IconeTrayActivated(QSystemTrayIcon::ActivationReason reason) {
     if (reason != QSystemTrayIcon::DoubleClick) {
         return;
     }
-    guard_.Run([this] {
+    core_.RunGuarded([this] {
         if (windowShown_) {
             HideToTray();
         } else {
             ShowFromTray();
         }
     });
-}
-
-bool TFrmInicio::TrayAvailable() const {
-    return seams_.trayAvailable ? seams_.trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void TFrmInicio::HideToTray() {
@@ -80,7 +76,7 @@ void TFrmInicio::HideToTray() {
     {
         // Minimising reports a state change that would otherwise come back here.
         const QScopedValueRollback hiding(hidingToTray_, true);
-        if (TrayAvailable()) {
+        if (desktop_.TrayAvailable()) {
             // Withdrawn at once, without minimising first: on X11 the window manager's late
             // answer to a minimise request would put the window away again just after it has
             // been brought back.
@@ -116,9 +112,9 @@ void TFrmInicio::FormActivate() {
 void TFrmInicio::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        guard_.Run([this] { FormActivate(); });
+        core_.RunGuarded([this] { FormActivate(); });
     } else if (event->type() == QEvent::WindowStateChange && isMinimized() && !hidingToTray_) {
-        guard_.Run([this] { HideToTray(); });
+        core_.RunGuarded([this] { HideToTray(); });
     }
 }
 

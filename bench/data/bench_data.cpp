@@ -1,7 +1,7 @@
 // One activity test's database work (read the branch's sequence number, store the next one),
 // through the data module and through bare Connector/C calls, on the same private server.
 #include "MariaDbServer.h"
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 #include "mz/data/UDM.h"
 
 #include <benchmark/benchmark.h>
@@ -35,7 +35,7 @@ MariaDbServer& Server() {
 
 void ThroughTheDataModule(benchmark::State& state) {
     MariaDbServer& server = Server();
-    mz::TDM dm("/nonexistent/");
+    mz::TDM dm("/nonexistent/", mz::platform::SystemFileSystem(), mz::platform::SystemSleeper());
     dm.ConnectTo(server.Host(), server.Database(), server.User(), server.Password(), server.Port());
     for (auto _ : state) {
         const int current = dm.QueryValue(ReadSequence, 0, true).ToInt32();

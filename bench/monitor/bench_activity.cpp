@@ -2,6 +2,7 @@
 #include "bench_environment.h"
 #include "mz/IniFile.h"
 #include "mz/Services.h"
+#include "mz/platform/Regional.h"
 #include "mz/data/UDM.h"
 #include "mz/monitor/uMonitorZelnor.h"
 
@@ -11,11 +12,13 @@
 namespace mz::bench {
 namespace {
 
-class QuietWindow : public IMonitorWindow {
+class QuietWindow : public IMonitorView {
 public:
     bool IsActive() const override { return false; }
-    void SetStatusText(const std::string& text) override { status_ = text; }
+    std::string IntervalText() const override { return "5"; }
     void ProcessMessages() override {}
+    void ShowError(const std::string& text) override { status_ = text; }
+    void ShowStatus(const std::string& text) override { status_ = text; }
 
 private:
     std::string status_;
@@ -30,9 +33,11 @@ struct Monitor {
 
     Environment& environment = Environment::Get();
     test::MariaDbServer& server = environment.Server();
-    TDM dm{environment.ProgramDirectory()};
+    RegionalSettingsOwner regional{platform::LoadRegionalSettings};
+    Services services{platform::SystemFileSystem(), SystemClock(), platform::SystemSleeper(),
+                      regional.Current()};
+    TDM dm{environment.ProgramDirectory(), services.files, services.sleeper};
     QuietWindow window;
-    Services services = SystemServices();
     TMonitorZelnor monitor{dm, window, services, environment.ProgramDirectory()};
 };
 
@@ -68,9 +73,9 @@ void BM_ActivitySettings(benchmark::State& state) {
         TPBMConfig config;
         m.monitor.LoadPBMConfig(config);
         benchmark::DoNotOptimize(
-            TIniFile(settings, m.services.files).ReadInteger("FilialMatriz", "CodLogica", 2));
+            TIniFile(settings, m.services.files, m.services.sleeper).ReadInteger("FilialMatriz", "CodLogica", 2));
         benchmark::DoNotOptimize(
-            TIniFile(settings, m.services.files).ReadInteger("zelnor", "tempo", 2500));
+            TIniFile(settings, m.services.files, m.services.sleeper).ReadInteger("zelnor", "tempo", 2500));
     }
 }
 BENCHMARK(BM_ActivitySettings)->Unit(benchmark::kMicrosecond);

@@ -6,6 +6,7 @@
 
 #include <fmt/format.h>
 
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -14,6 +15,12 @@ namespace {
 
 constexpr std::size_t MaxValueLength = 2047;
 constexpr int FileNotFound = 2;
+constexpr int PathNotFound = 3;
+// A file another program holds locked for a moment is tried again for about a second.
+constexpr int ReadTries = 20;
+constexpr std::chrono::milliseconds ReadRetryPause{50};
+// Editors put one before the first line; it is no part of the first section's name.
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // One line of the file with the line end it had ("" for a last line without one).
 struct Line {
@@ -50,7 +57,8 @@ std::string_view TrimBlanksAndTabs(std::string_view text) noexcept {
     return text.substr(pos, text.find_last_not_of(" \t") - pos + 1);
 }
 
-// The name of the section a line opens: the text after "[" up to the last "]".
+// The name of the section a line opens: the text after "[" up to the last "]", without the
+// blanks and tabs around it.
 std::optional<std::string_view> SectionOf(std::string_view line) noexcept {
     line = TrimBlanksAndTabs(line);
     if (line.empty() || line.front() != '[') {
@@ -58,7 +66,23 @@ std::optional<std::string_view> SectionOf(std::string_view line) noexcept {
     }
     line.remove_prefix(1);
     const auto close = line.rfind(']');
-    return close == std::string_view::npos ? line : line.substr(0, close);
+    return TrimBlanksAndTabs(close == std::string_view::npos ? line : line.substr(0, close));
+}
+
+bool Missing(const platform::SystemError& error) noexcept {
+    return error.Error().code == FileNotFound || error.Error().code == PathNotFound;
+}
+
+struct Content {
+    std::string byteOrderMark; // kept apart, so the first line is matched without it
+    std::string text;
+};
+
+Content Split(std::string bytes) {
+    if (bytes.starts_with(Utf8ByteOrderMark)) {
+        return {std::string(Utf8ByteOrderMark), bytes.substr(Utf8ByteOrderMark.size())};
+    }
+    return {"", std::move(bytes)};
 }
 
 struct Entry {
@@ -89,6 +113,7 @@ struct SectionRange {
 };
 
 std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::string_view name) {
+    name = TrimBlanksAndTabs(name);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto section = SectionOf(lines[i].text);
         if (!section || !SameText(*section, name)) {
@@ -105,6 +130,7 @@ std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::str
 
 std::optional<std::size_t> FindKey(const std::vector<Line>& lines, SectionRange range,
                                    std::string_view key) {
+    key = TrimBlanksAndTabs(key);
     for (std::size_t i = range.header + 1; i < range.end; ++i) {
         const auto entry = EntryOf(lines[i].text);
         if (entry && SameText(entry->key, key)) {
@@ -133,7 +159,7 @@ void PlaceEntry(std::vector<Line>& lines, std::string_view section, std::string_
         if (!lines.empty() && lines.back().end.empty()) {
             lines.back().end = crLf;
         }
-        lines.push_back({fmt::format("[{}]", section), crLf});
+        lines.push_back({fmt::format("[{}]", TrimBlanksAndTabs(section)), crLf});
         lines.push_back({fmt::format("{}={}", key, value), crLf});
         return;
     }
@@ -157,18 +183,34 @@ void PlaceEntry(std::vector<Line>& lines, std::string_view section, std::string_
 
 } // namespace
 
-TIniFile::TIniFile(std::string fileName, const platform::FileSystem& fs)
-    : fileName_(std::move(fileName)), fs_(&fs) {}
+TIniFile::TIniFile(std::string fileName, const platform::FileSystem& fs,
+                   const platform::Sleeper& sleeper)
+    : fileName_(std::move(fileName)), fs_(fs), sleeper_(sleeper) {}
+
+std::optional<std::string> TIniFile::ReadContent() const {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return platform::ReadWholeFile(fs_, fileName_, platform::MaxSettingsFileBytes);
+        } catch (const platform::SystemError& error) {
+            if (Missing(error)) {
+                return std::nullopt;
+            }
+            if (attempt == ReadTries) {
+                throw Exception(platform::FileErrorMessage("Cannot open file", fileName_,
+                                                           error.Error()));
+            }
+        }
+        sleeper_.Sleep(ReadRetryPause);
+    }
+}
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view def) const {
-    std::string content;
-    try {
-        content = platform::ReadWholeFile(*fs_, fileName_);
-    } catch (const platform::SystemError&) {
-        return std::string(def); // an unreadable file reads like a missing one
+    const auto bytes = ReadContent();
+    if (!bytes) {
+        return std::string(def);
     }
-    const auto lines = SplitLines(content);
+    const auto lines = SplitLines(Split(*bytes).text);
     const auto range = FindSection(lines, section);
     if (!range) {
         return std::string(def);
@@ -197,27 +239,40 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
         throw Exception(failure);
     }
     try {
-        std::string content;
+        std::string bytes;
         try {
-            content = platform::ReadWholeFile(*fs_, fileName_);
+            bytes = platform::ReadWholeFile(fs_, fileName_, platform::MaxSettingsFileBytes);
         } catch (const platform::SystemError& error) {
-            if (error.Error().code != FileNotFound) {
+            if (!Missing(error)) {
                 throw;
             }
         }
-        auto lines = SplitLines(content);
+        const Content content = Split(std::move(bytes));
+        auto lines = SplitLines(content.text);
         PlaceEntry(lines, section, TrimBlanksAndTabs(key), value);
-        std::string output;
-        output.reserve(content.size() + key.size() + value.size() + section.size() + 8);
+        std::string output = content.byteOrderMark;
         for (const auto& line : lines) {
             output += line.text;
             output += line.end;
         }
-        auto file = fs_->Open(fileName_, platform::OpenMode::CreateExclusive);
-        file.Write(output);
-        file.Close();
+        ReplaceContent(output);
     } catch (const platform::SystemError&) {
         throw Exception(failure);
+    }
+}
+
+void TIniFile::ReplaceContent(std::string_view output) const {
+    // Written beside the file and moved over it in one step: a full disk or a failed write
+    // leaves the old file whole.
+    const std::string temporary = fileName_ + ".new";
+    try {
+        auto file = fs_.Open(temporary, platform::OpenMode::CreateExclusive);
+        file.Write(output);
+        file.Close();
+        fs_.ReplaceFileAtomically(temporary, fileName_);
+    } catch (const platform::SystemError&) {
+        fs_.DeleteFile(temporary);
+        throw;
     }
 }
 

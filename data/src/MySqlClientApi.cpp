@@ -1,4 +1,4 @@
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 
 #include <errmsg.h>
 #include <mysqld_error.h>

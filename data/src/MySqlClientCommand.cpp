@@ -1,6 +1,6 @@
 #include "MySqlClientValues.h"
 #include "mz/Text.h"
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 
 #include <fmt/format.h>
 #include <variant>

@@ -1,4 +1,4 @@
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 
 #include <errmsg.h>
 
@@ -94,6 +94,24 @@ void MySqlConnection::Close() noexcept {
 MYSQL* MySqlConnection::Acquire() {
     Connect();
     return handle_.get();
+}
+
+void MySqlConnection::ExecuteDirect(const std::string& sql) {
+    MYSQL* mysql = Acquire();
+    if (api_->RealQuery(mysql, sql.c_str(), static_cast<unsigned long>(sql.size())) != 0) {
+        FailFromHandle();
+    }
+}
+
+void MySqlConnection::RollBackQuietly() noexcept {
+    if (!Connected()) {
+        return;
+    }
+    const std::string rollback = "ROLLBACK";
+    if (api_->RealQuery(handle_.get(), rollback.c_str(),
+                        static_cast<unsigned long>(rollback.size())) != 0) {
+        Close();
+    }
 }
 
 void MySqlConnection::Fail(unsigned int code, const std::string& message) {

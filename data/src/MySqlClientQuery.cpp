@@ -1,5 +1,5 @@
 #include "MySqlClientValues.h"
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 
 #include <fmt/format.h>
 

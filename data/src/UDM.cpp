@@ -1,7 +1,7 @@
 #include "mz/data/UDM.h"
 
 #include "mz/IniFile.h"
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 #include "mz/data/Utils.h"
 
 #include <algorithm>
@@ -15,30 +15,23 @@ namespace {
 constexpr int MySqlPort = 3306;
 constexpr const char* PasswordKey = "KWD";
 
-// Present for the sake of the module's make-up; nothing runs scripts.
-struct MySqlScript {
-    explicit MySqlScript(MySqlConnection& connection) : connection_(&connection) {}
-
-private:
-    [[maybe_unused]] MySqlConnection* connection_;
-};
-
 } // namespace
 
 struct TDM::Components {
     MySqlConnection Conexao;
     MySqlCommand oCommand{Conexao};
     MySqlQuery oQuery{Conexao};
-    MySqlScript oScript{Conexao};
 
     explicit Components(const MySqlApi& api) : Conexao(api) { Conexao.SetLoginPrompt(false); }
 };
 
-TDM::TDM(std::string programDirectory, const platform::FileSystem& fs)
-    : TDM(std::move(programDirectory), fs, SystemMySqlApi()) {}
+TDM::TDM(std::string programDirectory, const platform::FileSystem& fs,
+         const platform::Sleeper& sleeper)
+    : TDM(std::move(programDirectory), fs, sleeper, SystemMySqlApi()) {}
 
-TDM::TDM(std::string programDirectory, const platform::FileSystem& fs, const MySqlApi& api)
-    : programDirectory_(std::move(programDirectory)), fs_(&fs),
+TDM::TDM(std::string programDirectory, const platform::FileSystem& fs,
+         const platform::Sleeper& sleeper, const MySqlApi& api)
+    : programDirectory_(std::move(programDirectory)), fs_(fs), sleeper_(sleeper),
       components_(std::make_unique<Components>(api)) {}
 
 TDM::~TDM() = default;
@@ -54,7 +47,7 @@ void TDM::LoadConnectionSettings(const std::string& fileName, const std::string&
     std::string user;
     std::string password;
     {
-        const TIniFile ini(fileName, *fs_);
+        const TIniFile ini(fileName, fs_, sleeper_);
         server = ini.ReadString(section, "local", "localhost");
         database = ini.ReadString(section, "database", "gerente");
         user = ini.ReadString(section, "usuario", "root");
@@ -105,6 +98,27 @@ int TDM::ExecuteMount(TSqlMount& mount, bool raiseErrors) {
             throw Exception(error.what());
         }
         return -1;
+    }
+}
+
+void TDM::RunInTransaction(const std::function<void()>& work) {
+    MySqlConnection& connection = components_->Conexao;
+    try {
+        connection.ExecuteDirect("START TRANSACTION");
+    } catch (const std::exception& error) {
+        throw Exception(error.what());
+    }
+    try {
+        work();
+        connection.ExecuteDirect("COMMIT");
+    } catch (const std::exception& error) {
+        // A lost connection has taken the transaction with it; on an open one nothing of it
+        // may stay.
+        connection.RollBackQuietly();
+        if (dynamic_cast<const MySqlError*>(&error) != nullptr) {
+            throw Exception(error.what());
+        }
+        throw;
     }
 }
 

@@ -23,12 +23,19 @@ constexpr std::int64_t TicksPerSecond = 100;
 
 } // namespace
 
-TMonitorZelnor::TMonitorZelnor(TDM& dm, IMonitorWindow& window, const Services& services,
+std::string ActivityStatusText(const LocalDateTime& moment, const RegionalSettings& regional) {
+    return "Ultimo arquivo de resposta: " + DateTimeText(moment, regional);
+}
+
+TMonitorZelnor::TMonitorZelnor(IDataModule& dm, IMonitorView& view, const Services& services,
                                std::string programDirectory)
-    : dm_(dm), window_(window), services_(services),
-      programDirectory_(std::move(programDirectory)) {}
+    : dm_(dm), view_(view), services_(services), programDirectory_(std::move(programDirectory)) {}
 
 bool TMonitorZelnor::RunActivityTest() {
+    return Run().kind == ActivityOutcome::Kind::Good;
+}
+
+ActivityOutcome TMonitorZelnor::Run() {
     TPBMConfig config;
     LoadPBMConfig(config);
 
@@ -42,41 +49,52 @@ bool TMonitorZelnor::RunActivityTest() {
     WriteRequest(config.Envio + ExchangeFileName, number);
 
     const std::string replyPath = config.Resposta + ExchangeFileName;
-    bool result = false;
-    if (WaitForReply(replyPath) && ReplyIsGood(replyPath)) {
-        result = true;
-        window_.SetStatusText("Ultimo arquivo de resposta: " +
-                              DateTimeText(services_.clock.Now(), services_.regional));
+    ActivityOutcome outcome;
+    outcome.kind = JudgeReply(replyPath);
+    if (outcome.kind == ActivityOutcome::Kind::Good) {
+        outcome.moment = services_.clock.Now();
     }
     // A reply that could not be read is left for the next test; any other one, good, bad or
     // late, is removed so it cannot answer the next request.
     DeleteReplyIfPresent(replyPath);
-    return result;
+    return outcome;
+}
+
+ActivityOutcome::Kind TMonitorZelnor::JudgeReply(const std::string& path) {
+    if (!WaitForReply(path)) {
+        return ActivityOutcome::Kind::NoReply;
+    }
+    return ReplyIsGood(path) ? ActivityOutcome::Kind::Good : ActivityOutcome::Kind::BadReply;
 }
 
 void TMonitorZelnor::LoadPBMConfig(TPBMConfig& config) const {
-    const TIniFile ini(SettingsFileName(), services_.files);
+    const TIniFile ini(SettingsFileName(), services_.files, services_.sleeper);
     config.Envio = ini.ReadString("zelnor", "envio", platform::DefaultSendDirectory());
     config.Resposta = ini.ReadString("zelnor", "resposta", platform::DefaultReplyDirectory());
     config.Tempo = ini.ReadInteger("zelnor", "tempo", DefaultTempo);
 }
 
 std::int32_t TMonitorZelnor::NextBranchSequence(std::int32_t branch) {
-    const std::string query =
-        fmt::format("select filial.seq_zelnor from filial where filial.filial_id = {}", branch);
-    const std::int32_t stored = dm_.QueryValue(query, Variant(0), true).ToInt32();
-    const std::int32_t next = stored >= LastSequence ? 1 : stored + 1;
+    // "for update" holds the row from the read to the commit of the write.
+    const std::string query = fmt::format(
+        "select filial.seq_zelnor from filial where filial.filial_id = {} for update", branch);
+    std::int32_t next = 0;
+    dm_.RunInTransaction([&] {
+        const std::int32_t stored = dm_.QueryValue(query, Variant(0), true).ToInt32();
+        next = stored >= LastSequence ? 1 : stored + 1;
 
-    TSqlMount mount(smUpdate, "filial");
-    mount.AddField("seq_zelnor", Variant(next), ftInteger);
-    mount.SqlWhere(fmt::format("where filial_id = {}", branch));
-    dm_.ExecuteMount(mount, true);
+        TSqlMount mount(smUpdate, "filial");
+        mount.AddField("seq_zelnor", Variant(next), ftInteger);
+        mount.SqlWhere(fmt::format("where filial_id = {}", branch));
+        dm_.ExecuteMount(mount, true);
+    });
     return next;
 }
 
 bool TMonitorZelnor::WaitForReply(const std::string& path) {
     const std::int32_t tempo =
-        TIniFile(SettingsFileName(), services_.files).ReadInteger("zelnor", "tempo", DefaultTempo);
+        TIniFile(SettingsFileName(), services_.files, services_.sleeper)
+            .ReadInteger("zelnor", "tempo", DefaultTempo);
     const std::int32_t secondsPerTry = tempo / 1000;
 
     bool found = services_.files.FileExists(path);
@@ -85,11 +103,11 @@ bool TMonitorZelnor::WaitForReply(const std::string& path) {
         if (IsSettingsWindowActive()) {
             // Counts no try, but must neither spin nor freeze the window while it stays active.
             services_.sleeper.Sleep(Tick);
-            window_.ProcessMessages();
+            view_.ProcessMessages();
         } else {
             WaitSeconds(secondsPerTry);
             ++tries;
-            window_.ProcessMessages();
+            view_.ProcessMessages();
         }
         found = services_.files.FileExists(path);
     }
@@ -103,12 +121,12 @@ void TMonitorZelnor::WaitSeconds(std::int32_t n) {
     const std::int64_t ticks = std::int64_t{n} * TicksPerSecond;
     for (std::int64_t i = 0; i < ticks; ++i) {
         services_.sleeper.Sleep(Tick);
-        window_.ProcessMessages();
+        view_.ProcessMessages();
     }
 }
 
 bool TMonitorZelnor::IsSettingsWindowActive() const {
-    return window_.IsActive();
+    return view_.IsActive();
 }
 
 std::string TMonitorZelnor::SettingsFileName() const {
@@ -116,7 +134,7 @@ std::string TMonitorZelnor::SettingsFileName() const {
 }
 
 std::int32_t TMonitorZelnor::ReadBranchCode() const {
-    return TIniFile(SettingsFileName(), services_.files)
+    return TIniFile(SettingsFileName(), services_.files, services_.sleeper)
         .ReadInteger("FilialMatriz", "CodLogica", DefaultBranch);
 }
 

@@ -17,19 +17,9 @@ constexpr std::size_t StatusOffset = 6;
 constexpr std::string_view GoodStatus = "OK";
 constexpr std::size_t LineNeeded = StatusOffset + GoodStatus.size();
 
-// Blanks include line ends and other control characters, which some systems' texts end with.
-std::string_view WithoutTrailingBlanksAndStops(std::string_view text) {
-    while (!text.empty() &&
-           (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 Exception FileError(std::string_view what, const std::string& path,
                     const platform::SystemError& error) {
-    return Exception(fmt::format("{} \"{}\". {}", what, path,
-                                 WithoutTrailingBlanksAndStops(error.Error().text)));
+    return Exception(platform::FileErrorMessage(what, path, error.Error()));
 }
 
 // At least four digits, the minus sign of a negative number standing before the zeros.

@@ -16,22 +16,84 @@ WindowBench::~WindowBench() {
 }
 
 TFrmInicio& WindowBench::Create(const platform::FileSystem* files) {
-    FrmInicioSeams seams;
-    seams.programDirectory = dir.Path();
-    seams.files = files;
-    seams.sleeper = &sleeper;
-    seams.showError = [this](const QString& text) {
-        errors << text;
-        duringError();
-    };
-    seams.trayAvailable = [this] { return trayAvailable; };
-    seams.writeLog = [this](std::string_view line) { logLines.emplace_back(line); };
-    if (recordQuits) {
-        seams.quit = [this] { ++quits; };
-    }
-    seams.beep = [this] { ++beeps; };
-    window = std::make_unique<TFrmInicio>(std::move(seams));
+    services = std::make_unique<Services>(
+        Services{files != nullptr ? *files : platform::SystemFileSystem(), clock, sleeper, regional});
+    window = std::make_unique<TFrmInicio>(FrmInicioSetup{dir.Path()}, *services, desktop);
     return *window;
+}
+
+std::vector<std::string> WindowBench::LogLines() const {
+    std::vector<std::string> messages;
+    const std::string text = ReadBytes(dir.Root() / "LogZelnor" / "3.txt");
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        const std::string line = text.substr(start, end - start);
+        const auto dash = line.find(" - ");
+        messages.push_back(dash == std::string::npos ? line : line.substr(dash + 3));
+    }
+    return messages;
+}
+
+void RecordingDesktop::ShowErrorBox(QWidget* /*owner*/, const QString& text) const {
+    bench_.errors << text;
+    bench_.duringError();
+}
+
+bool RecordingDesktop::TrayAvailable() const {
+    return bench_.trayAvailable;
+}
+
+void RecordingDesktop::Quit() const {
+    if (bench_.recordQuits) {
+        ++bench_.quits;
+    } else {
+        Desktop::Quit();
+    }
+}
+
+void RecordingDesktop::Beep() const {
+    ++bench_.beeps;
+}
+
+namespace {
+
+class StandInDataModule : public IDataModule {
+public:
+    explicit StandInDataModule(std::function<void()> open) : open_(std::move(open)) {}
+    void OpenConnection() override { open_(); }
+    Variant QueryValue(const std::string&, const Variant& def, bool) override { return def; }
+    int ExecuteMount(TSqlMount&, bool) override { return 0; }
+    void RunInTransaction(const std::function<void()>& work) override { work(); }
+
+private:
+    std::function<void()> open_;
+};
+
+class StandInTest : public IActivityTest {
+public:
+    StandInTest(std::function<bool()> run, const Clock& clock)
+        : run_(std::move(run)), clock_(clock) {}
+    ActivityOutcome Run() override {
+        if (run_()) {
+            return {ActivityOutcome::Kind::Good, clock_.Now()};
+        }
+        return {ActivityOutcome::Kind::NoReply, {}};
+    }
+
+private:
+    std::function<bool()> run_;
+    const Clock& clock_;
+};
+
+} // namespace
+
+void AttachDataModule(TFrmInicio& window, std::function<void()> open, std::function<bool()> run,
+                      const Clock& clock) {
+    // Kept per window for as long as the program runs: the core refers to them until detached.
+    static std::vector<std::unique_ptr<StandInDataModule>> modules;
+    modules.push_back(std::make_unique<StandInDataModule>(std::move(open)));
+    window.Core().AttachDataModule(*modules.back(),
+                                   std::make_unique<StandInTest>(std::move(run), clock));
 }
 
 void WindowBench::StartUp() {
@@ -59,6 +121,9 @@ void WindowBench::SetFieldText(const QString& text) const {
 }
 
 bool WindowBench::IsMarkShown() const {
+    if (!window) {
+        return false;
+    }
     const auto* mark = window->findChild<QLabel*>(QStringLiteral("ImgOK"));
     return mark != nullptr && mark->isVisible();
 }

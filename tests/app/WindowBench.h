@@ -1,7 +1,10 @@
 #pragma once
 
+#include "Desktop.h"
 #include "IntervalEdit.h"
+#include "TestClock.h"
 #include "TestFiles.h"
+#include "TestRegional.h"
 #include "uFrmInicio.h"
 
 #include <QApplication>
@@ -32,7 +35,26 @@ private:
     mutable std::vector<std::chrono::milliseconds> sleeps_;
 };
 
-// A main window on a temporary program directory, with every outside effect recorded.
+// Attaches stand-ins for the data module to the window's core: open runs at the first showing,
+// run is the activity test (true: a good reply, at the moment clock tells).
+void AttachDataModule(TFrmInicio& window, std::function<void()> open, std::function<bool()> run,
+                      const Clock& clock);
+
+// The desktop as the window sees it, recording what would reach the user.
+class RecordingDesktop : public Desktop {
+public:
+    explicit RecordingDesktop(class WindowBench& bench) : bench_(bench) {}
+    void ShowErrorBox(QWidget* owner, const QString& text) const override;
+    bool TrayAvailable() const override;
+    void Quit() const override;
+    void Beep() const override;
+
+private:
+    WindowBench& bench_;
+};
+
+// A main window on a temporary program directory (also the working directory, where the month
+// log goes), with every outside effect recorded.
 class WindowBench {
 public:
     WindowBench() = default;
@@ -41,6 +63,11 @@ public:
     ~WindowBench();
 
     std::string IntervalPath() const { return dir.Path() + "monitor_zelnor.ini"; }
+    // The messages of the month log's lines, without their moments.
+    std::vector<std::string> LogLines() const;
+    void AttachDataModule(std::function<void()> open, std::function<bool()> run) const {
+        test::AttachDataModule(*window, std::move(open), std::move(run), clock);
+    }
 
     // Builds the window (the constructor runs its creation handler).
     TFrmInicio& Create(const platform::FileSystem* files = nullptr);
@@ -54,15 +81,19 @@ public:
     QString FieldText() const { return window->EdtMinutos().text(); }
 
     TempDir dir;
+    WorkingDirectory cwd{dir.Root()};
     bool trayAvailable = true;
     QStringList errors;
     std::function<void()> duringError = [] {};
-    std::vector<std::string> logLines;
     bool recordQuits = true; // false: a quit request really ends the application's loop
     int quits = 0;
     int beeps = 0;
     bool markShownDuringSleep = false;
     RecordingSleeper sleeper{[this] { markShownDuringSleep = IsMarkShown(); }};
+    FixedClock clock;
+    RegionalSettings regional = BrazilianRegional();
+    RecordingDesktop desktop{*this};
+    std::unique_ptr<Services> services;
     std::unique_ptr<TFrmInicio> window;
 
 private:

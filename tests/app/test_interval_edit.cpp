@@ -1,4 +1,7 @@
+#include "TestClock.h"
+#include "TestFiles.h"
 #include "WindowBench.h"
+#include "mz/monitor/MonitorCore.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,16 +18,29 @@
 namespace mz {
 namespace {
 
-// The field on its own, counting its beeps.
+// The field on its own, stepping by a core's rules and counting its beeps.
 class FieldBench {
 public:
     FieldBench() {
-        edit.SetBeeper([this] { ++beeps; });
+        edit.Attach(core, [this] { ++beeps; });
         edit.resize(57, 21);
     }
     QLineEdit& Line() { return *edit.findChild<QLineEdit*>(); }
     void SetText(const QString& text) { Line().setText(text); }
 
+    class NoView : public IMonitorView {
+        bool IsActive() const override { return false; }
+        std::string IntervalText() const override { return ""; }
+        void ProcessMessages() override {}
+        void ShowError(const std::string&) override {}
+        void ShowStatus(const std::string&) override {}
+    };
+    test::TempDir dir;
+    test::FixedClock clock;
+    RegionalSettings regional;
+    Services services{platform::SystemFileSystem(), clock, test::NoSleeper(), regional};
+    NoView view;
+    MonitorCore core{dir.Path(), services, view};
     TIntervalEdit edit;
     int beeps = 0;
 };
@@ -177,7 +193,7 @@ TEST(Field, ValueSetByProgramIsClampedPlainDecimal) {
     const std::vector<std::pair<int, QString>> cases = {{0, "5"},   {3, "5"},   {17, "17"},
                                                         {30, "30"}, {45, "30"}, {-7, "5"}};
     for (const auto& [value, text] : cases) {
-        field.edit.SetValue(value);
+        field.edit.SetText(IntervalText(value));
         EXPECT_EQ(field.edit.text(), text) << value;
     }
 }

@@ -76,7 +76,7 @@ TEST(Window, QuitDuringATestTakesEffectWhenTheTestHasReturned) {
 
     int passesAfterQuit = 0;
     bool testFinished = false;
-    real.AttachDataModule([] {},
+    bench.AttachDataModule([] {},
                           [&] {
                               real.RequestQuit();
                               for (int pass = 0; pass < 3; ++pass) {
@@ -90,7 +90,7 @@ TEST(Window, QuitDuringATestTakesEffectWhenTheTestHasReturned) {
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_TRUE(testFinished);
     EXPECT_EQ(passesAfterQuit, 3);
-    EXPECT_EQ(bench.logLines, std::vector<std::string>{"Falha ao obter a resposta do zelnor"});
+    EXPECT_EQ(bench.LogLines(), std::vector<std::string>{"Falha ao obter a resposta do zelnor"});
     EXPECT_TRUE(bench.errors.isEmpty());
 }
 

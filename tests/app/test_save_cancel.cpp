@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SettingsWindow, SavedValueBelowRangeDrivesTheCycleAndIsRaisedAtTheNextStart) {
     int tests = 0;
-    Window().AttachDataModule([] {},
+    bench.AttachDataModule([] {},
                               [&] {
                                   ++tests;
                                   return true;
@@ -140,10 +140,10 @@ TEST_F(SettingsWindow, NeitherCommandChangesTheCount) {
     Window().tmrTempoTimer();
     Window().tmrTempoTimer();
     Click("btnBtnCancelar");
-    EXPECT_EQ(Window().Cycle().MinuteCounter(), 2);
+    EXPECT_EQ(Window().Core().MinuteCounter(), 2);
     bench.BringUp();
     Click("btnBtnSalvar");
-    EXPECT_EQ(Window().Cycle().MinuteCounter(), 2);
+    EXPECT_EQ(Window().Core().MinuteCounter(), 2);
 }
 
 } // namespace

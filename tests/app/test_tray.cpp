@@ -116,7 +116,7 @@ TEST_F(Tray, MinimisingPutsTheWindowIntoTheTray) {
 TEST_F(Tray, ActiveWindowSkipsTheDueTestAndRestartsTheCount) {
     TFrmInicio& window = StartUp(true);
     int tests = 0;
-    window.AttachDataModule([] {},
+    bench.AttachDataModule([] {},
                             [&] {
                                 ++tests;
                                 return true;
@@ -127,14 +127,14 @@ TEST_F(Tray, ActiveWindowSkipsTheDueTestAndRestartsTheCount) {
         window.tmrTempoTimer();
     }
     EXPECT_EQ(tests, 0);
-    EXPECT_EQ(window.Cycle().MinuteCounter(), 0);
+    EXPECT_EQ(window.Core().MinuteCounter(), 0);
     window.HideToTray();
     bench.Settle();
     for (int tick = 1; tick <= 5; ++tick) {
         window.tmrTempoTimer();
     }
     EXPECT_EQ(tests, 1);
-    EXPECT_TRUE(bench.logLines.empty());
+    EXPECT_TRUE(bench.LogLines().empty());
 }
 
 TEST_F(Tray, ShutdownRemovesTheIcon) {

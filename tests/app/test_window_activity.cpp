@@ -50,16 +50,16 @@ protected:
     WindowBench bench;
     FixedClock clock;
     InstantSleeper sleeper;
-    RegionalSettings regional{"dd/mm/yyyy", '/', ':', true, false, false, "", ""};
+    RegionalSettings regional{"dd/mm/yyyy", '/', ':', true, false, false, "", "", {}};
     Services services{platform::SystemFileSystem(), clock, sleeper, regional};
 };
 
 TEST_P(WindowActivity, FifthTickRunsTheTestAndShowsOrLogsItsResult) {
     const ActivityCase& c = GetParam();
     TFrmInicio& window = bench.Create();
-    TDM dm(bench.dir.Path());
+    TDM dm(bench.dir.Path(), platform::SystemFileSystem(), NoSleeper());
     TMonitorZelnor monitor(dm, window, services, bench.dir.Path());
-    window.AttachDataModule(
+    bench.AttachDataModule(
         [&] { dm.ConnectTo(db.Host(), db.Database(), db.User(), db.Password(), db.Port()); },
         [&] { return monitor.RunActivityTest(); });
     bench.StartUp();
@@ -79,9 +79,9 @@ TEST_P(WindowActivity, FifthTickRunsTheTestAndShowsOrLogsItsResult) {
     EXPECT_EQ(TryReadBytes(bench.dir.Path() + "env/TesteAtividadeX.txt"), "004297\r\n");
     EXPECT_FALSE(TryReadBytes(bench.dir.Path() + "rec/TesteAtividadeX.txt").has_value());
     EXPECT_EQ(window.StatusText(), c.expectedStatus);
-    EXPECT_EQ(bench.logLines, c.expectedLogLines);
+    EXPECT_EQ(bench.LogLines(), c.expectedLogLines);
     EXPECT_TRUE(bench.errors.isEmpty());
-    window.DetachDataModule();
+    window.Core().DetachDataModule();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,9 +101,9 @@ TEST(WindowActivityErrors, BranchNotIdentifiedIsShownOnceAndNotLoggedByTheCycle)
     const InstantSleeper sleeper;
     const RegionalSettings regional = FallbackRegionalSettings();
     const Services services{platform::SystemFileSystem(), clock, sleeper, regional};
-    TDM dm(bench.dir.Path());
+    TDM dm(bench.dir.Path(), platform::SystemFileSystem(), NoSleeper());
     TMonitorZelnor monitor(dm, window, services, bench.dir.Path());
-    window.AttachDataModule([] {}, [&] { return monitor.RunActivityTest(); });
+    bench.AttachDataModule([] {}, [&] { return monitor.RunActivityTest(); });
     {
         // The test writes its own log line below the working directory.
         const WorkingDirectory inside(bench.dir.Path());
@@ -112,8 +112,9 @@ TEST(WindowActivityErrors, BranchNotIdentifiedIsShownOnceAndNotLoggedByTheCycle)
         }
     }
     EXPECT_EQ(bench.errors, QStringList{QString::fromUtf8("Filial n\xC3\xA3o identificada.")});
-    EXPECT_TRUE(bench.logLines.empty());
-    window.DetachDataModule();
+    // The test's own line only: the cycle logs no error.
+    EXPECT_EQ(bench.LogLines(), std::vector<std::string>{"CodFilial n\xE3o identificada."});
+    window.Core().DetachDataModule();
 }
 
 } // namespace

@@ -39,7 +39,7 @@ TEST_F(FileSystemTest, WritesAppendsAndReadsBack) {
     File append = fs.Open(path, Mode::AppendDenyWrite);
     append.Write("line 2\r\n");
     append.Close();
-    EXPECT_EQ(ReadWholeFile(fs, path), "line 1\r\nline 2\r\n");
+    EXPECT_EQ(ReadWholeFile(fs, path, MaxSettingsFileBytes), "line 1\r\nline 2\r\n");
     EXPECT_TRUE(fs.FileExists(path));
     EXPECT_FALSE(fs.DirectoryExists(path));
 }
@@ -106,12 +106,12 @@ TEST_F(FileSystemTest, MapsErrorsToWindowsCodes) {
     EXPECT_EQ(OpenFailure(dir.Root().string(), Mode::ReadDenyWrite), 5);
     EXPECT_EQ(OpenFailure(dir.Root().string(), Mode::CreateExclusive), 5);
     EXPECT_EQ(FailureCode([&] { fs.CreateDirectory(dir.Root().string()); }), 183);
-    EXPECT_EQ(FailureCode([&] { ReadWholeFile(fs, missing); }), 2);
+    EXPECT_EQ(FailureCode([&] { ReadWholeFile(fs, missing, MaxSettingsFileBytes); }), 2);
 }
 
 TEST_F(FileSystemTest, ErrorTextIsTheSystemText) {
     try {
-        ReadWholeFile(fs, dir.File("missing.txt"));
+        ReadWholeFile(fs, dir.File("missing.txt"), MaxSettingsFileBytes);
         FAIL() << "missing file read";
     } catch (const SystemError& e) {
         EXPECT_EQ(e.Error().text, std::strerror(ENOENT));
@@ -140,7 +140,7 @@ TEST_F(FileSystemTest, Windows1252NamesBecomeUtf8OnDisk) {
     const std::string name = dir.File("configura\xE7\xE3o.txt");
     File(fs.Open(name, Mode::CreateExclusive)).Write("ok");
     EXPECT_TRUE(std::filesystem::exists(dir.Root() / "configura\xC3\xA7\xC3\xA3o.txt"));
-    EXPECT_EQ(ReadWholeFile(fs, name), "ok");
+    EXPECT_EQ(ReadWholeFile(fs, name, MaxSettingsFileBytes), "ok");
 }
 
 TEST_F(FileSystemTest, ClosedFileRefusesUse) {

@@ -1,4 +1,5 @@
 #include "TestCases.h"
+#include "TestClock.h"
 #include "TestFiles.h"
 #include "mz/IniFile.h"
 
@@ -26,7 +27,7 @@ protected:
 TEST_P(IniReadString, ReadsTheValue) {
     const std::string path = dir.File("settings.ini");
     test::WriteBytes(path, GetParam().content);
-    const TIniFile ini(path);
+    const TIniFile ini(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper());
     EXPECT_EQ(ini.ReadString(GetParam().section, GetParam().key, "<def>"), GetParam().expected);
 }
 
@@ -67,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(IniRead, MissingFileReadsAsMissingKeys) {
     const test::TempDir dir;
-    const TIniFile ini(dir.File("absent.ini"));
+    const TIniFile ini(dir.File("absent.ini"), mz::platform::SystemFileSystem(), mz::test::NoSleeper());
     EXPECT_EQ(ini.ReadString("s", "k", "def"), "def");
     EXPECT_EQ(ini.ReadInteger("s", "k", 5), 5);
     EXPECT_FALSE(std::filesystem::exists(dir.File("absent.ini")));
@@ -76,7 +77,7 @@ TEST(IniRead, MissingFileReadsAsMissingKeys) {
 TEST(IniRead, ReadsTheFileAsItIsAtEachCall) {
     const test::TempDir dir;
     const std::string path = dir.File("settings.ini");
-    const TIniFile ini(path);
+    const TIniFile ini(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper());
     test::WriteBytes(path, "[s]\nk=1\n");
     EXPECT_EQ(ini.ReadString("s", "k", ""), "1");
     test::WriteBytes(path, "[s]\nk=2\n");
@@ -100,7 +101,7 @@ protected:
 TEST_P(IniReadInteger, ReadsTheValue) {
     const std::string path = dir.File("monitor.ini");
     test::WriteBytes(path, std::string("[MONITOR]\r\nintervalo=") + GetParam().value + "\r\n");
-    EXPECT_EQ(TIniFile(path).ReadInteger("monitor", "INTERVALO", -99), GetParam().expected);
+    EXPECT_EQ(TIniFile(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper()).ReadInteger("monitor", "INTERVALO", -99), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

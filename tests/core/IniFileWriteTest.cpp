@@ -1,11 +1,14 @@
 #include "TestCases.h"
+#include "TestClock.h"
 #include "TestFiles.h"
 #include "mz/Exception.h"
 #include "mz/IniFile.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace mz {
 namespace {
@@ -33,7 +36,7 @@ TEST_P(IniWriteString, ChangesOnlyTheKeyLine) {
     if (c.before) {
         test::WriteBytes(path, *c.before);
     }
-    const TIniFile ini(path);
+    const TIniFile ini(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper());
     ini.WriteString(c.section, c.key, c.value);
     EXPECT_EQ(test::ReadBytes(path), c.after);
     EXPECT_EQ(ini.ReadString(c.section, c.key, "<def>"), c.value);
@@ -85,14 +88,14 @@ void ExpectUnableToWrite(const TIniFile& ini, std::string_view key, std::string_
 
 TEST(IniWrite, MissingDirectoryRaisesUnableToWrite) {
     const test::TempDir dir;
-    ExpectUnableToWrite(TIniFile(dir.File("absent/monitor_zelnor.ini")), "intervalo", "5");
+    ExpectUnableToWrite(TIniFile(dir.File("absent/monitor_zelnor.ini"), mz::platform::SystemFileSystem(), mz::test::NoSleeper()), "intervalo", "5");
 }
 
 TEST(IniWrite, LineBreaksInTheTextsAreRefusedAndTheFileKept) {
     const test::TempDir dir;
     const std::string path = dir.File("monitor_zelnor.ini");
     test::WriteBytes(path, "[MONITOR]\r\nintervalo=5\r\n");
-    const TIniFile ini(path);
+    const TIniFile ini(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper());
     ExpectUnableToWrite(ini, "intervalo", "5\r\n[ip]");
     ExpectUnableToWrite(ini, "a\nb", "5");
     ExpectUnableToWrite(ini, "a=b", "5");
@@ -105,10 +108,11 @@ TEST(IniWrite, FileHeldByAnotherWriterIsLeftWhole) {
     test::WriteBytes(path, "[MONITOR]\r\nintervalo=5\r\n");
     const auto& fs = platform::SystemFileSystem();
     const auto holder = fs.Open(path, platform::OpenMode::AppendDenyWrite);
-    ExpectUnableToWrite(TIniFile(path), "intervalo", "9");
+    ExpectUnableToWrite(TIniFile(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper()), "intervalo", "9");
     EXPECT_EQ(test::ReadBytes(path), "[MONITOR]\r\nintervalo=5\r\n");
 }
 
+#ifndef _WIN32 // POSIX permissions and users; Windows has its own access rules
 // Root writes into read-only directories, so the write runs in a child that gives up root.
 void WriteAsUnprivilegedUser(const std::string& path) {
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
@@ -116,7 +120,7 @@ void WriteAsUnprivilegedUser(const std::string& path) {
         std::_Exit(2);
     }
     try {
-        TIniFile(path).WriteString("MONITOR", "intervalo", "5");
+        TIniFile(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper()).WriteString("MONITOR", "intervalo", "5");
     } catch (const Exception& e) {
         std::fputs(e.what(), stderr);
         std::_Exit(0);
@@ -132,6 +136,7 @@ TEST(IniWrite, ReadOnlyDirectoryRaisesUnableToWrite) {
                 "^Unable to write to " + path + "$");
     EXPECT_FALSE(std::filesystem::exists(path));
 }
+#endif
 
 // Fails the chosen call the way a full disk or a refused open would.
 class FailingFileSystem : public platform::FileSystem {
@@ -177,7 +182,7 @@ TEST_P(IniWriteFailure, RaisesUnableToWriteWithThePathAsPassed) {
     const std::string path = dir.File("./monitor_zelnor.ini");
     test::WriteBytes(path, "[MONITOR]\r\nintervalo=5\r\n");
     const FailingFileSystem fs(GetParam());
-    const TIniFile ini(path, fs);
+    const TIniFile ini(path, fs, mz::test::NoSleeper());
     ExpectUnableToWrite(ini, "intervalo", "9");
     if (GetParam() == FailingFileSystem::Step::Open) {
         EXPECT_EQ(test::ReadBytes(path), "[MONITOR]\r\nintervalo=5\r\n");

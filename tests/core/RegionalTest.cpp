@@ -28,7 +28,7 @@ RegionalSettings Settings(std::string format, char dateSep, char timeSep, bool l
                           bool twelveHour, bool amPmFirst = false, std::string am = "am",
                           std::string pm = "pm") {
     return RegionalSettings{std::move(format), dateSep,   timeSep,       leadingZero,
-                            twelveHour,        amPmFirst, std::move(am), std::move(pm)};
+                            twelveHour,        amPmFirst, std::move(am), std::move(pm), {}};
 }
 
 class FromPosix : public testing::TestWithParam<PosixCase> {};
@@ -124,14 +124,23 @@ TEST(LoadRegionalSettings, ReadsABrazilianLocale) {
     EXPECT_TRUE(regional.hourLeadingZero);
     EXPECT_FALSE(regional.twelveHourClock);
     EXPECT_EQ(DateTimeText({2025, 3, 8, 14, 3, 27, 0}, regional), "08/03/2025 14:03:27");
+    // Brazilian numbers group thousands with "." and take "," for decimals.
+    EXPECT_EQ(regional.numbers, (NumberSeparators{.group = '.', .decimal = ','}));
+    EXPECT_EQ(std::setlocale(LC_NUMERIC, nullptr), std::string("C"));
 }
 
-TEST(SystemServices, HandsOutTheSystemSeams) {
-    const Services services = SystemServices();
-    EXPECT_EQ(&services.files, &SystemFileSystem());
-    EXPECT_EQ(&services.clock, &SystemClock());
-    EXPECT_EQ(&services.sleeper, &SystemSleeper());
-    EXPECT_EQ(&services.regional, &SystemServices().regional); // loaded once
+TEST(RegionalSettingsOwner, ReloadsInPlaceOnRefresh) {
+    int loads = 0;
+    RegionalSettingsOwner owner([&] {
+        RegionalSettings settings;
+        settings.dateSeparator = loads++ == 0 ? '/' : '-';
+        return settings;
+    });
+    const RegionalSettings& seen = owner.Current(); // as Services holds it
+    EXPECT_EQ(seen.dateSeparator, '/');
+    owner.Refresh();
+    EXPECT_EQ(seen.dateSeparator, '-');
+    EXPECT_EQ(loads, 2);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "MySqlTestSupport.h"
 #include "TestCases.h"
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 
 #include <fmt/format.h>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "MySqlTestSupport.h"
 #include "TestCases.h"
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -49,7 +49,7 @@ protected:
         return command.Execute();
     }
 
-    MySqlConnection connection;
+    MySqlConnection connection{SystemMySqlApi()};
     MySqlCommand command{connection};
 };
 

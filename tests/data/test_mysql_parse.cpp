@@ -1,5 +1,5 @@
 #include "TestCases.h"
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 
 #include <gtest/gtest.h>
 

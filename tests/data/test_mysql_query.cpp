@@ -1,6 +1,6 @@
 #include "MySqlTestSupport.h"
 #include "TestCases.h"
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 
 #include <gtest/gtest.h>
 

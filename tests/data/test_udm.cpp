@@ -1,7 +1,8 @@
 #include "MySqlTestSupport.h"
+#include "TestClock.h"
 #include "TestCases.h"
 #include "TestFiles.h"
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 #include "mz/data/UDM.h"
 #include "mz/data/Utils.h"
 
@@ -65,7 +66,7 @@ protected:
 
     test::TempDir directory;
     test::CountingMySqlApi api;
-    TDM dm{directory.Path(), platform::SystemFileSystem(), api};
+    TDM dm{directory.Path(), platform::SystemFileSystem(), test::NoSleeper(), api};
 };
 
 // --- connection settings ------------------------------------------------------------------

@@ -1,5 +1,7 @@
 // The branch number, the request file and the settings of the activity test.
+#include "MariaDbServer.h"
 #include "mz/Exception.h"
+#include "mz/data/UDM.h"
 #include "test_activity_support.h"
 
 #include <filesystem>
@@ -11,7 +13,40 @@ namespace {
 
 using ::testing::HasSubstr;
 
-TEST_F(ActivityTest, AdvancesTheBranchNumberAndWritesTheRequest) {
+// The activity test over the real data module and a private MariaDB server; the table is
+// emptied first.
+class ActivityDbTest : public ::testing::Test {
+protected:
+    ActivityDbTest() {
+        dm.ConnectTo(db.Host(), db.Database(), db.User(), db.Password(), db.Port());
+        ClearTable();
+    }
+
+    void ClearTable() const { db.Execute(fmt::format("delete from {}.filial", db.Database())); }
+    // Replaces every row by one row for branch; value is an SQL literal ("NULL", "-5").
+    void StoreOnly(int branch, const std::string& value) const {
+        ClearTable();
+        db.Execute(fmt::format("insert into {}.filial (filial_id, seq_zelnor) values ({}, {})",
+                               db.Database(), branch, value));
+    }
+    // seq_zelnor of branch as text: "NULL" for a null, "no row" when the branch has none.
+    std::string Stored(int branch) const {
+        const auto count = db.QueryOne(fmt::format(
+            "select count(*) from {}.filial where filial_id = {}", db.Database(), branch));
+        if (count != "1") {
+            return "no row";
+        }
+        return db
+            .QueryOne(fmt::format("select seq_zelnor from {}.filial where filial_id = {}",
+                                  db.Database(), branch))
+            .value_or("NULL");
+    }
+
+    MariaDbServer& db = MariaDbServer::Shared();
+    TDM dm{"", platform::SystemFileSystem(), NoSleeper()};
+};
+
+TEST_F(ActivityDbTest, AdvancesTheBranchNumberAndWritesTheRequest) {
     struct Case {
         const char* stored; // SQL literal, or nullptr for no row
         const char* firstRequest;
@@ -40,15 +75,15 @@ TEST_F(ActivityTest, AdvancesTheBranchNumberAndWritesTheRequest) {
         }
         Scenario scenario(dm);
 
-        EXPECT_FALSE(scenario.monitor.RunActivityTest());
+        EXPECT_FALSE(scenario.RunActivityTest());
         EXPECT_EQ(TryReadBytes(scenario.RequestPath()), c.firstRequest);
-        EXPECT_FALSE(scenario.monitor.RunActivityTest());
+        EXPECT_FALSE(scenario.RunActivityTest());
         EXPECT_EQ(TryReadBytes(scenario.RequestPath()), c.secondRequest);
         EXPECT_EQ(Stored(2), c.storedAfter);
     }
 }
 
-TEST_F(ActivityTest, NextBranchSequenceStoresAndReturnsTheNextNumber) {
+TEST_F(ActivityDbTest, NextBranchSequenceStoresAndReturnsTheNextNumber) {
     StoreOnly(7, "9998");
     Scenario scenario(dm);
     EXPECT_EQ(scenario.monitor.NextBranchSequence(7), 9999);
@@ -58,7 +93,7 @@ TEST_F(ActivityTest, NextBranchSequenceStoresAndReturnsTheNextNumber) {
     EXPECT_EQ(Stored(8), "no row");
 }
 
-TEST_F(ActivityTest, ReadsTheBranchCodeFromTheSettings) {
+TEST_F(ActivityDbTest, ReadsTheBranchCodeFromTheSettings) {
     struct Case {
         std::optional<std::string> codLogica;
         int branch;
@@ -76,7 +111,7 @@ TEST_F(ActivityTest, ReadsTheBranchCodeFromTheSettings) {
         settings.codLogica = c.codLogica;
         scenario.WriteSettings(settings);
 
-        scenario.monitor.RunActivityTest();
+        scenario.RunActivityTest();
 
         for (const int branch : {2, 7, 26}) {
             EXPECT_EQ(Stored(branch), branch == c.branch ? "11" : "10") << "branch " << branch;
@@ -84,7 +119,7 @@ TEST_F(ActivityTest, ReadsTheBranchCodeFromTheSettings) {
     }
 }
 
-TEST_F(ActivityTest, RefusesAnUnidentifiedBranchAndLogsIt) {
+TEST_F(ActivityDbTest, RefusesAnUnidentifiedBranchAndLogsIt) {
     for (const char* codLogica : {"0", "0x0"}) {
         SCOPED_TRACE(codLogica);
         StoreOnly(2, "10");
@@ -95,7 +130,7 @@ TEST_F(ActivityTest, RefusesAnUnidentifiedBranchAndLogsIt) {
         const WorkingDirectory cwd(scenario.root.Path());
 
         try {
-            scenario.monitor.RunActivityTest();
+            scenario.RunActivityTest();
             ADD_FAILURE() << "no exception";
         } catch (const Exception& error) {
             EXPECT_EQ(error.Message(), "Filial n\xE3o identificada.");
@@ -109,7 +144,7 @@ TEST_F(ActivityTest, RefusesAnUnidentifiedBranchAndLogsIt) {
     }
 }
 
-TEST_F(ActivityTest, PassesADatabaseFailureOnBeforeWritingTheRequest) {
+TEST_F(ActivityDbTest, PassesADatabaseFailureOnBeforeWritingTheRequest) {
     Scenario scenario(dm);
     db.Execute(fmt::format("rename table {0}.filial to {0}.filial_away", db.Database()));
     struct TableBack {
@@ -120,7 +155,7 @@ TEST_F(ActivityTest, PassesADatabaseFailureOnBeforeWritingTheRequest) {
     } tableBack{db};
 
     try {
-        scenario.monitor.RunActivityTest();
+        scenario.RunActivityTest();
         ADD_FAILURE() << "no exception";
     } catch (const Exception& error) {
         EXPECT_THAT(error.Message(), HasSubstr("filial' doesn't exist"));
@@ -128,7 +163,7 @@ TEST_F(ActivityTest, PassesADatabaseFailureOnBeforeWritingTheRequest) {
     EXPECT_FALSE(std::filesystem::exists(scenario.RequestPath()));
 }
 
-TEST_F(ActivityTest, ReportsARequestThatCannotBeWritten) {
+TEST_F(ActivityDbTest, ReportsARequestThatCannotBeWritten) {
     struct Case {
         const char* name;
         bool sendDirMissing;
@@ -151,7 +186,7 @@ TEST_F(ActivityTest, ReportsARequestThatCannotBeWritten) {
         WriteBytes(scenario.ReplyPath(), "000197OK");
 
         try {
-            scenario.monitor.RunActivityTest();
+            scenario.RunActivityTest();
             ADD_FAILURE() << "no exception";
         } catch (const Exception& error) {
             EXPECT_EQ(error.Message(), fmt::format("Cannot create file \"{}\". {}",
@@ -166,7 +201,7 @@ TEST_F(ActivityTest, ReportsARequestThatCannotBeWritten) {
     }
 }
 
-TEST_F(ActivityTest, UsesTheDirectoriesAsPlainPrefixes) {
+TEST_F(ActivityDbTest, UsesTheDirectoriesAsPlainPrefixes) {
     struct Case {
         const char* envio; // relative to the scenario's root
         const char* requestFile;
@@ -183,12 +218,12 @@ TEST_F(ActivityTest, UsesTheDirectoriesAsPlainPrefixes) {
         settings.envio = *c.envio ? scenario.root.Path() + c.envio : std::string();
         scenario.WriteSettings(settings);
 
-        EXPECT_FALSE(scenario.monitor.RunActivityTest());
+        EXPECT_FALSE(scenario.RunActivityTest());
         EXPECT_EQ(TryReadBytes(scenario.root.Path() + c.requestFile), "000197\r\n");
     }
 }
 
-TEST_F(ActivityTest, LoadsTheExchangeSettings) {
+TEST_F(ActivityDbTest, LoadsTheExchangeSettings) {
     struct Case {
         const char* name;
         std::optional<Settings> settings; // nullopt: no settings file at all

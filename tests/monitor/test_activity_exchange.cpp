@@ -20,7 +20,7 @@ TEST_F(ActivityTest, GetsAGoodAnswerFromTheService) {
         {"--send", scenario.sendDir, "--reply", scenario.replyDir, "--mode", "good"});
     ASSERT_TRUE(service.LineStartingWith("watching"));
 
-    EXPECT_TRUE(scenario.monitor.RunActivityTest());
+    EXPECT_TRUE(scenario.RunActivityTest());
 
     EXPECT_EQ(service.NextLine(), "request TesteAtividadeX.txt 000197");
     EXPECT_EQ(service.NextLine(), "answer TesteAtividadeX.txt good 000197OK");
@@ -40,7 +40,7 @@ TEST_F(ActivityTest, LeavesAReplyTheServiceIsStillWriting) {
     ASSERT_TRUE(service.LineStartingWith("holding TesteAtividadeX.txt"));
 
     try {
-        scenario.monitor.RunActivityTest();
+        scenario.RunActivityTest();
         ADD_FAILURE() << "no exception";
     } catch (const Exception& error) {
         const std::string start = fmt::format("Cannot open file \"{}\". ", scenario.ReplyPath());

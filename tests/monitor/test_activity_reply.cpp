@@ -46,7 +46,7 @@ TEST_F(ActivityTest, JudgesTheStatusFieldOfTheFirstLine) {
         Scenario scenario(dm);
         WriteBytes(scenario.ReplyPath(), c.reply);
 
-        EXPECT_EQ(scenario.monitor.RunActivityTest(), c.good);
+        EXPECT_EQ(scenario.RunActivityTest(), c.good);
 
         EXPECT_EQ(scenario.window.status,
                   c.good ? "Ultimo arquivo de resposta: 08/03/2025 14:03:27" : "");
@@ -75,7 +75,7 @@ TEST_F(ActivityTest, ShowsTheLocalTimeOfAGoodReply) {
         scenario.window.status = "earlier";
         WriteBytes(scenario.ReplyPath(), "000197OK");
 
-        EXPECT_TRUE(scenario.monitor.RunActivityTest());
+        EXPECT_TRUE(scenario.RunActivityTest());
         EXPECT_EQ(scenario.window.status, c.status);
     }
 }
@@ -122,7 +122,7 @@ TEST_F(ActivityTest, KeepsAReplyThatCannotBeRead) {
         }
 
         try {
-            scenario.monitor.RunActivityTest();
+            scenario.RunActivityTest();
             ADD_FAILURE() << "no exception";
         } catch (const Exception& error) {
             if (c.held) {
@@ -148,7 +148,7 @@ TEST_F(ActivityTest, TakesItsOwnRequestForTheReplyWhenBothDirectoriesAreOne) {
     settings.resposta = scenario.sendDir;
     scenario.WriteSettings(settings);
 
-    EXPECT_FALSE(scenario.monitor.RunActivityTest());
+    EXPECT_FALSE(scenario.RunActivityTest());
 
     EXPECT_FALSE(std::filesystem::exists(scenario.RequestPath()));
     EXPECT_EQ(scenario.sleeper.calls, 0);

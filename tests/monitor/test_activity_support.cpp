@@ -2,6 +2,9 @@
 
 #include <filesystem>
 #include <fmt/format.h>
+#include <stdexcept>
+
+#include "mz/Exception.h"
 
 namespace mz::test {
 
@@ -22,13 +25,22 @@ std::size_t WatchedFileSystem::WriteSome(platform::File::Handle handle, const ch
     return platform::FileSystem::WriteSome(handle, data, size);
 }
 
-Scenario::Scenario(TDM& dm, const platform::Sleeper* realSleeper)
+Scenario::Scenario(IDataModule& dm, const platform::Sleeper* realSleeper)
     : services{files, clock, realSleeper ? *realSleeper : sleeper, regional},
       monitor(dm, window, services, programDir) {
     for (const std::string& dir : {programDir, sendDir, replyDir}) {
         std::filesystem::create_directory(dir);
     }
     WriteSettings(DefaultSettings());
+}
+
+bool Scenario::RunActivityTest() {
+    const ActivityOutcome outcome = monitor.Run();
+    if (outcome.kind != ActivityOutcome::Kind::Good) {
+        return false;
+    }
+    window.ShowStatus(ActivityStatusText(outcome.moment, regional));
+    return true;
 }
 
 Settings Scenario::DefaultSettings() const {
@@ -59,31 +71,77 @@ int Scenario::ReplyLooks() const {
     return found == files.looks.end() ? 0 : found->second;
 }
 
-ActivityTest::ActivityTest() {
-    dm.ConnectTo(db.Host(), db.Database(), db.User(), db.Password(), db.Port());
-    ClearTable();
+namespace {
+
+// The branch a statement of the activity test is about: the number after "filial_id = ".
+int BranchOf(const std::string& sql) {
+    const std::string marker = "filial_id = ";
+    const auto at = sql.rfind(marker);
+    if (at == std::string::npos) {
+        throw std::runtime_error("no branch in: " + sql);
+    }
+    return std::stoi(sql.substr(at + marker.size()));
 }
 
-void ActivityTest::ClearTable() const {
-    db.Execute(fmt::format("delete from {}.filial", db.Database()));
+} // namespace
+
+void MemoryDataModule::OpenConnection() {
+    ++connects;
+    if (!failure.empty()) {
+        throw Exception(failure);
+    }
 }
 
-void ActivityTest::StoreOnly(int branch, const std::string& value) const {
-    ClearTable();
-    db.Execute(fmt::format("insert into {}.filial (filial_id, seq_zelnor) values ({}, {})",
-                           db.Database(), branch, value));
+Variant MemoryDataModule::QueryValue(const std::string& sql, const Variant& defaultValue,
+                                     bool /*raiseErrors*/) {
+    statements.push_back(sql);
+    if (!failure.empty()) {
+        throw Exception(failure);
+    }
+    const auto row = rows.find(BranchOf(sql));
+    if (row == rows.end() || !row->second) {
+        return defaultValue;
+    }
+    return Variant(*row->second);
+}
+
+int MemoryDataModule::ExecuteMount(TSqlMount& mount, bool /*raiseErrors*/) {
+    const std::string sql = mount.GetSql();
+    statements.push_back(sql);
+    if (!failure.empty()) {
+        throw Exception(failure);
+    }
+    const auto row = rows.find(BranchOf(mount.WhereText()));
+    if (row == rows.end()) {
+        return 0;
+    }
+    row->second = mount.GetParams()[0].Value.ToInt32();
+    return 1;
+}
+
+void MemoryDataModule::RunInTransaction(const std::function<void()>& work) {
+    ++transactions;
+    const auto before = rows;
+    try {
+        work();
+    } catch (...) {
+        ++rollbacks;
+        rows = before;
+        throw;
+    }
+}
+
+void ActivityTest::StoreOnly(int branch, const std::string& value) {
+    dm.rows.clear();
+    dm.rows[branch] = value == "NULL" ? std::nullopt : std::optional<std::int32_t>(std::stoi(value));
 }
 
 std::string ActivityTest::Stored(int branch) const {
-    const auto exists = db.QueryOne(
-        fmt::format("select count(*) from {}.filial where filial_id = {}", db.Database(), branch));
-    if (exists != "1") {
+    const auto row = dm.rows.find(branch);
+    if (row == dm.rows.end()) {
         return "no row";
     }
-    return db
-        .QueryOne(fmt::format("select seq_zelnor from {}.filial where filial_id = {}",
-                              db.Database(), branch))
-        .value_or("NULL");
+    return row->second ? std::to_string(*row->second) : "NULL";
 }
 
 } // namespace mz::test

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "MariaDbServer.h"
 #include "TestClock.h"
 #include "TestFiles.h"
 #include "TestRegional.h"
 #include "mz/DateTimeText.h"
 #include "mz/Services.h"
-#include "mz/data/UDM.h"
-#include "mz/monitor/MonitorWindow.h"
+#include "mz/data/DataModule.h"
+#include "mz/monitor/MonitorView.h"
 #include "mz/monitor/uMonitorZelnor.h"
 #include "mz/platform/FileSystem.h"
 #include "mz/platform/System.h"
@@ -17,16 +16,19 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace mz::test {
 
-class TestWindow : public IMonitorWindow {
+class TestWindow : public IMonitorView {
 public:
     bool IsActive() const override {
         activeAnswers += active ? 1 : 0;
         return active;
     }
-    void SetStatusText(const std::string& text) override { status = text; }
+    std::string IntervalText() const override { return interval; }
+    void ShowError(const std::string& text) override { errors.push_back(text); }
+    void ShowStatus(const std::string& text) override { status = text; }
     void ProcessMessages() override {
         ++processed;
         if (onProcess) {
@@ -35,6 +37,8 @@ public:
     }
 
     bool active = false;
+    std::string interval = "5";
+    std::vector<std::string> errors;
     mutable int activeAnswers = 0; // IsActive calls that answered true
     int processed = 0;
     std::string status;
@@ -62,11 +66,32 @@ struct Settings {
     std::optional<std::string> codLogica = "2";
 };
 
+// The table filial in memory: the branch's number as the statements of the activity test read
+// and write it, with failures on demand.
+class MemoryDataModule : public IDataModule {
+public:
+    void OpenConnection() override;
+    Variant QueryValue(const std::string& sql, const Variant& defaultValue,
+                       bool raiseErrors) override;
+    int ExecuteMount(TSqlMount& mount, bool raiseErrors) override;
+    void RunInTransaction(const std::function<void()>& work) override;
+
+    std::map<int, std::optional<std::int32_t>> rows; // nullopt: NULL
+    std::string failure;                              // when set, every statement fails with it
+    std::vector<std::string> statements;
+    int connects = 0;
+    int transactions = 0;
+    int rollbacks = 0;
+};
+
 // One test case's world: its own program, send and reply directories, window, clock and
-// sleeper, and a monitor working on the shared database connection.
+// sleeper, and a monitor working on the given data module.
 class Scenario {
 public:
-    explicit Scenario(TDM& dm, const platform::Sleeper* realSleeper = nullptr);
+    explicit Scenario(IDataModule& dm, const platform::Sleeper* realSleeper = nullptr);
+
+    // Runs one test and shows a good reply's status as the monitor core does.
+    bool RunActivityTest();
 
     void WriteSettings(const Settings& settings) const;
     // Settings with this scenario's send and reply directories.
@@ -89,19 +114,16 @@ public:
     TMonitorZelnor monitor;
 };
 
-// Tests of the activity test against the private MariaDB server; the table is emptied first.
+// Tests of the activity test over the in-memory table.
 class ActivityTest : public ::testing::Test {
 protected:
-    ActivityTest();
-
-    // Replaces every row by one row for branch; value is an SQL literal ("NULL", "-5").
-    void StoreOnly(int branch, const std::string& value) const;
-    void ClearTable() const;
+    // Replaces every row by one row for branch; value is a literal ("NULL", "-5").
+    void StoreOnly(int branch, const std::string& value);
+    void ClearTable() { dm.rows.clear(); }
     // seq_zelnor of branch as text: "NULL" for a null, "no row" when the branch has none.
     std::string Stored(int branch) const;
 
-    MariaDbServer& db = MariaDbServer::Shared();
-    TDM dm{"", platform::SystemFileSystem()};
+    MemoryDataModule dm;
 };
 
 } // namespace mz::test

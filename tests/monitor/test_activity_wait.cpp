@@ -26,7 +26,7 @@ TEST_F(ActivityTest, WaitsThreeTriesOfWholeSeconds) {
         settings.tempo = c.tempo;
         scenario.WriteSettings(settings);
 
-        EXPECT_FALSE(scenario.monitor.RunActivityTest());
+        EXPECT_FALSE(scenario.RunActivityTest());
 
         EXPECT_EQ(scenario.sleeper.slept, c.slept);
         EXPECT_EQ(scenario.sleeper.calls, c.slept / milliseconds(10));
@@ -70,7 +70,7 @@ TEST_F(ActivityTest, FindsAReplyThatArrivesDuringTheWait) {
             }
         };
 
-        EXPECT_EQ(scenario.monitor.RunActivityTest(), c.good);
+        EXPECT_EQ(scenario.RunActivityTest(), c.good);
 
         EXPECT_EQ(scenario.sleeper.slept, c.slept);
         EXPECT_EQ(scenario.ReplyLooks(), c.looks);
@@ -105,7 +105,7 @@ TEST_F(ActivityTest, CountsNoTryWhileTheWindowIsActive) {
             }
         };
 
-        EXPECT_FALSE(scenario.monitor.RunActivityTest());
+        EXPECT_FALSE(scenario.RunActivityTest());
 
         EXPECT_EQ(window.activeAnswers, c.activePasses);
         // Each active pass yields 10 ms and one message round; the three tries still follow.

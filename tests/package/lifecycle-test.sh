@@ -103,9 +103,10 @@ expect_purged() {
     [[ $(package_status "$root") == not-installed || $(package_status "$root") == "unknown ok not-installed"* ]] ||
         fail "after purge dpkg has the package as '$(package_status "$root")'"
     local file
-    for file in "${user_files[@]}" LogZelnor "$PKG_AUTOSTART"; do
-        [[ ! -e $root$PKG_DIR/$file && ! -e $root$file ]] || fail "purge left $file behind"
+    for file in "${user_files[@]}" LogZelnor; do
+        [[ ! -e $root$PKG_DIR/$file ]] || fail "purge left $PKG_DIR/$file behind"
     done
+    [[ ! -e $root$PKG_AUTOSTART ]] || fail "purge left the autostart entry behind"
     [[ -z $(in_root "$root" dpkg-statoverride --list "$PKG_DIR") ]] ||
         fail "purge left the dpkg-statoverride record of $PKG_DIR"
     [[ ! -e $root/var/lib/$PKG ]] || fail "purge left /var/lib/$PKG"

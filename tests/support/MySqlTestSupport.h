@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MariaDbServer.h"
-#include "mz/data/MySqlClient.h"
+#include "MySqlClient.h"
 
 #include <gtest/gtest.h>
 #include <string>

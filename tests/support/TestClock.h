@@ -28,4 +28,10 @@ public:
     mutable int calls = 0;
 };
 
+// A sleeper for code that must be handed one but whose sleeps a test does not look at.
+inline const InstantSleeper& NoSleeper() {
+    static const InstantSleeper sleeper;
+    return sleeper;
+}
+
 } // namespace mz::test

@@ -4,12 +4,14 @@
 // reads and writes, and a file system that refuses writing.
 
 #include "mz/platform/FileSystem.h"
+#include "mz/platform/System.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -19,14 +21,7 @@ namespace mz::test {
 // A fresh directory below the system's temporary directory, removed with all it holds.
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "mztest-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed for " + pattern);
-        }
-        root_ = pattern;
-        path_ = pattern + "/";
-    }
+    TempDir() : root_(CreateUniqueDirectory()), path_(root_.string() + platform::PathDelimiter) {}
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     ~TempDir() {
@@ -39,8 +34,8 @@ public:
 
     // The directory itself, without a trailing separator.
     const std::filesystem::path& Root() const noexcept { return root_; }
-    // The directory ending with "/", ready to be used as a path prefix, as the program's own
-    // directory settings are.
+    // The directory ending with the platform's separator, ready to be used as a path prefix, as
+    // the program's own directory settings are.
     const std::string& Path() const noexcept { return path_; }
     // A path inside the directory, ASCII names only, as the program passes them.
     std::string File(const std::string& name) const { return (root_ / name).string(); }
@@ -49,6 +44,27 @@ public:
     std::string WriteFile(const std::string& name, const std::string& bytes) const;
 
 private:
+    static std::filesystem::path CreateUniqueDirectory() {
+        const auto base = std::filesystem::temp_directory_path();
+#ifdef _WIN32
+        // No mkdtemp here: a random name, tried until one is free.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const auto candidate = base / ("mztest-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) {
+                return candidate;
+            }
+        }
+        throw std::runtime_error("cannot create a directory in " + base.string());
+#else
+        std::string pattern = (base / "mztest-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed for " + pattern);
+        }
+        return pattern;
+#endif
+    }
+
     std::filesystem::path root_;
     std::string path_;
 };
@@ -105,7 +121,8 @@ inline std::string TempDir::WriteFile(const std::string& name, const std::string
 class ReadOnlyFiles : public platform::FileSystem {
 public:
     platform::File Open(const std::string& path, platform::OpenMode mode) const override {
-        if (mode != platform::OpenMode::ReadDenyWrite) {
+        if (mode != platform::OpenMode::ReadDenyWrite &&
+            mode != platform::OpenMode::ReadFollowLinks) {
             throw platform::SystemError({5, "Access is denied"});
         }
         return FileSystem::Open(path, mode);

@@ -16,7 +16,15 @@ struct LocalDateTime {
     friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
 };
 
-// The parts of the regional settings that date and time texts use.
+// The regional number separators; '\0' stands for none.
+struct NumberSeparators {
+    char group = '\0';
+    char decimal = '.';
+    friend bool operator==(const NumberSeparators&, const NumberSeparators&) = default;
+};
+
+// The parts of the regional settings the program uses: date and time texts, and the
+// separators read numbers are cleaned of.
 struct RegionalSettings {
     // Short date pattern: d, dd, m, mm, yy, yyyy; "/" stands for dateSeparator.
     std::string shortDateFormat = "m/d/yy";
@@ -27,6 +35,7 @@ struct RegionalSettings {
     bool amPmFirst = false; // the before/after-noon text stands before the time
     std::string amText = "am";
     std::string pmText = "pm";
+    NumberSeparators numbers;
     friend bool operator==(const RegionalSettings&, const RegionalSettings&) = default;
 };
 

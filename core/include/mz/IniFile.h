@@ -1,8 +1,10 @@
 #pragma once
 
 #include "mz/platform/FileSystem.h"
+#include "mz/platform/System.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,11 +12,15 @@ namespace mz {
 
 // A settings file (sections of key=value lines), opened by full path. Every read and write
 // goes to the file at that moment; nothing is cached. A missing file reads as if every key
-// were missing. Section and key names match without regard to case.
+// were missing; a file that is there but cannot be read (held locked by another program, not
+// a regular file, larger than MaxSettingsFileBytes) is tried again for about a second and then
+// raises Exception "Cannot open file "<fileName>". <system text>". Section and key names match
+// without regard to case and to blanks and tabs around them; a UTF-8 byte-order mark before
+// the first line is skipped (and kept when the file is written).
 class TIniFile {
 public:
-    explicit TIniFile(std::string fileName,
-                      const platform::FileSystem& fs = platform::SystemFileSystem());
+    TIniFile(std::string fileName, const platform::FileSystem& fs,
+             const platform::Sleeper& sleeper);
 
     const std::string& FileName() const noexcept { return fileName_; }
 
@@ -32,12 +38,17 @@ public:
     // texts that would not read back as written (a line break anywhere, "=" in the key, an
     // empty key or one beginning with "["). A replaced key keeps the name as the file spells it;
     // a new key goes after the last non-blank line of its section; a new section goes at the
-    // end of the file. The file is rewritten in place.
+    // end of the file. The new content is written to "<fileName>.new" and moved over the file
+    // in one step, so a failure leaves the file as it was.
     void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
 
 private:
+    std::optional<std::string> ReadContent() const; // nullopt: no file
+    void ReplaceContent(std::string_view output) const;
+
     std::string fileName_;
-    const platform::FileSystem* fs_;
+    const platform::FileSystem& fs_;
+    const platform::Sleeper& sleeper_;
 };
 
 } // namespace mz

@@ -1,6 +1,7 @@
 #include "mz/platform/FileSystem.h"
 
 #include <array>
+#include <fmt/format.h>
 #include <utility>
 
 namespace mz::platform {
@@ -8,6 +9,7 @@ namespace {
 
 constexpr int InvalidHandle = 6;
 constexpr int DiskFull = 112;
+constexpr int FileTooLarge = 223;
 
 [[noreturn]] void NotOpen() {
     throw SystemError({InvalidHandle, ErrorText(InvalidHandle)});
@@ -72,8 +74,8 @@ void File::Close() {
     fs->CloseHandle(std::exchange(handle_, -1));
 }
 
-std::string ReadWholeFile(const FileSystem& fs, const std::string& path) {
-    File file = fs.Open(path, OpenMode::ReadDenyWrite);
+std::string ReadWholeFile(const FileSystem& fs, const std::string& path, std::size_t maxBytes) {
+    File file = fs.Open(path, OpenMode::ReadFollowLinks);
     std::string content;
     std::array<char, 16384> buffer{};
     for (;;) {
@@ -81,10 +83,25 @@ std::string ReadWholeFile(const FileSystem& fs, const std::string& path) {
         if (got == 0) {
             break;
         }
+        if (content.size() + got > maxBytes) {
+            throw SystemError({FileTooLarge, ErrorText(FileTooLarge)});
+        }
         content.append(buffer.data(), got);
     }
     file.Close();
     return content;
+}
+
+std::string FileErrorMessage(std::string_view what, const std::string& path,
+                             const OsError& error) {
+    // Blanks include line ends and other control characters, which some systems' texts end
+    // with.
+    std::string_view text = error.text;
+    while (!text.empty() &&
+           (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) {
+        text.remove_suffix(1);
+    }
+    return fmt::format("{} \"{}\". {}", what, path, text);
 }
 
 } // namespace mz::platform

@@ -28,6 +28,7 @@ struct CodePair {
 constexpr CodePair Codes[] = {
     {2, ENOENT}, {3, ENOTDIR}, {4, EMFILE},   {5, EACCES},   {6, EBADF},
     {8, ENOMEM}, {87, EINVAL}, {112, ENOSPC}, {183, EEXIST}, {206, ENAMETOOLONG},
+    {223, EFBIG},
 };
 
 int WindowsCode(int error) noexcept {
@@ -84,6 +85,7 @@ int OpenFlags(OpenMode mode) noexcept {
     case OpenMode::AppendDenyWrite:
         return O_WRONLY | O_APPEND;
     case OpenMode::ReadDenyWrite:
+    case OpenMode::ReadFollowLinks:
         return O_RDONLY;
     case OpenMode::ReadWrite:
         return O_RDWR;
@@ -96,6 +98,7 @@ int OpenFlags(OpenMode mode) noexcept {
 int LockOperation(OpenMode mode) noexcept {
     switch (mode) {
     case OpenMode::ReadDenyWrite:
+    case OpenMode::ReadFollowLinks:
         return LOCK_SH | LOCK_NB;
     case OpenMode::ReadWrite:
         return 0;
@@ -127,6 +130,13 @@ bool IsType(const std::string& path, mode_t type) {
     return ::stat(Cp1252ToUtf8(path).c_str(), &info) == 0 && (info.st_mode & S_IFMT) == type;
 }
 
+// O_NONBLOCK: opening a FIFO without a writer would otherwise wait for one for good.
+// O_NOFOLLOW: a link planted at the path must not redirect the program to another file.
+int SafetyFlags(OpenMode mode) noexcept {
+    const int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    return mode == OpenMode::ReadFollowLinks ? flags : flags | O_NOFOLLOW;
+}
+
 } // namespace
 
 bool FileSystem::FileExists(const std::string& path) const {
@@ -144,16 +154,23 @@ void FileSystem::CreateDirectory(const std::string& path) const {
 }
 
 File FileSystem::Open(const std::string& path, OpenMode mode) const {
-    FdGuard fd(::open(Cp1252ToUtf8(path).c_str(), OpenFlags(mode) | O_CLOEXEC, 0666));
+    FdGuard fd(::open(Cp1252ToUtf8(path).c_str(), OpenFlags(mode) | SafetyFlags(mode), 0666));
     if (fd.Get() < 0) {
-        ThrowErrno(errno);
+        // ELOOP is how O_NOFOLLOW reports a link: refused like any file without access.
+        ThrowErrno(errno == ELOOP ? EACCES : errno);
     }
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0) {
         ThrowErrno(errno);
     }
-    if (S_ISDIR(info.st_mode)) {
-        ThrowErrno(EISDIR); // a directory opens for reading on POSIX, never on Windows
+    if (!S_ISREG(info.st_mode)) {
+        // Directories, FIFOs, devices and sockets never open as files, as on Windows.
+        ThrowErrno(S_ISDIR(info.st_mode) ? EISDIR : EACCES);
+    }
+    // Back to blocking reads and writes, which regular files never wait in anyway.
+    const int statusFlags = ::fcntl(fd.Get(), F_GETFL);
+    if (statusFlags < 0 || ::fcntl(fd.Get(), F_SETFL, statusFlags & ~O_NONBLOCK) != 0) {
+        ThrowErrno(errno);
     }
     const int lock = LockOperation(mode);
     if (lock != 0 && ::flock(fd.Get(), lock) != 0) {
@@ -172,6 +189,19 @@ File FileSystem::Open(const std::string& path, OpenMode mode) const {
 
 bool FileSystem::DeleteFile(const std::string& path) const noexcept {
     return ::unlink(Cp1252ToUtf8(path).c_str()) == 0;
+}
+
+void FileSystem::ReplaceFileAtomically(const std::string& from, const std::string& to) const {
+    const std::string source = Cp1252ToUtf8(from);
+    const std::string target = Cp1252ToUtf8(to);
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+        ::chmod(source.c_str(), old.st_mode & 07777) != 0) {
+        ThrowErrno(errno);
+    }
+    if (::rename(source.c_str(), target.c_str()) != 0) {
+        ThrowErrno(errno);
+    }
 }
 
 std::size_t FileSystem::WriteSome(File::Handle handle, const char* data, std::size_t size) const {

@@ -11,10 +11,10 @@ namespace mz::platform {
 
 // An operating-system failure. code uses the Windows numbering where the failure has an
 // equivalent there (2 file not found, 3 path not found, 4 too many open files, 5 access denied,
-// 32 sharing violation, 112 disk full), so messages that name codes read alike on every
+// 32 sharing violation, 112 disk full, 223 file too large), so messages that name codes read alike on every
 // platform; text is the operating system's own description (Windows-1252).
 // On POSIX systems: ENOENT 2, ENOTDIR 3, EMFILE/ENFILE 4, EACCES/EPERM/EROFS/EISDIR 5, EBADF 6,
-// ENOMEM 8, EINVAL 87, ENOSPC/EDQUOT 112, EEXIST 183, ENAMETOOLONG 206, a lock held by another
+// ENOMEM 8, EINVAL 87, ENOSPC/EDQUOT 112, EEXIST 183, ENAMETOOLONG 206, EFBIG 223, a lock held by another
 // open file 32; any other errno e gives 0x20000000 | e (bit 29 is the one Windows leaves to
 // applications, so these never read as one of its codes).
 struct OsError {
@@ -35,11 +35,16 @@ private:
 // How a file is opened. Every mode that writes refuses other writers while the file is open;
 // Read refuses writers too (readers may share). On POSIX systems the rules hold between files
 // opened through this layer (flock), not against programs that take no lock.
+// Every mode opens regular files only, without blocking: a directory, a FIFO or a device
+// fails with SystemError (code 5, access denied). Every mode but ReadFollowLinks also refuses a
+// symbolic link (or another reparse point) at the path itself with code 5, so a planted link
+// never redirects what the program writes or reads.
 enum class OpenMode {
     CreateExclusive, // create or truncate; no other program may read or write it meanwhile
     CreateDenyWrite, // create or truncate; others may read
     AppendDenyWrite, // open an existing file at its end; others may read
     ReadDenyWrite,   // open an existing file for reading; others may read, not write
+    ReadFollowLinks, // as ReadDenyWrite, through a link at the path (settings files may be links)
     ReadWrite        // open an existing file for reading and writing (no sharing rule)
 };
 
@@ -81,6 +86,10 @@ public:
     virtual void CreateDirectory(const std::string& path) const;     // SystemError on failure
     virtual File Open(const std::string& path, OpenMode mode) const; // SystemError on failure
     virtual bool DeleteFile(const std::string& path) const noexcept;
+    // Puts the file at from in the place of the file at to in one step: readers see either the
+    // old file or the new one, never a part. A file at to keeps its permissions (they are
+    // copied to from first). SystemError on failure, when both files are as they were.
+    virtual void ReplaceFileAtomically(const std::string& from, const std::string& to) const;
 
     // Handle-level calls, used by File.
     virtual std::size_t WriteSome(File::Handle handle, const char* data, std::size_t size) const;
@@ -94,7 +103,14 @@ const FileSystem& SystemFileSystem();
 // The operating system's text for an error code in the numbering of OsError.
 std::string ErrorText(int code);
 
-// Reads a whole file opened with OpenMode::ReadDenyWrite. SystemError on failure.
-std::string ReadWholeFile(const FileSystem& fs, const std::string& path);
+// "<what> "<path>". <the system's text without trailing blanks and full stops>", the form of
+// the "Cannot create file" and "Cannot open file" messages.
+std::string FileErrorMessage(std::string_view what, const std::string& path,
+                             const OsError& error);
+
+// Reads a whole file opened with OpenMode::ReadFollowLinks. SystemError on failure; a file
+// longer than maxBytes fails with code 223 (file too large) rather than being read.
+inline constexpr std::size_t MaxSettingsFileBytes = std::size_t{1} << 20;
+std::string ReadWholeFile(const FileSystem& fs, const std::string& path, std::size_t maxBytes);
 
 } // namespace mz::platform

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "mz/Variant.h"
+#include "mz/data/DataModule.h"
 #include "mz/data/USQLMount.h"
 #include "mz/platform/FileSystem.h"
+#include "mz/platform/System.h"
 
 #include <memory>
 #include <string>
@@ -14,18 +16,20 @@ class MySqlApi;
 
 // The data module: the program's one connection to the pharmacy's MySQL database, with the
 // two ways the program uses it. Creating it does not connect.
-class TDM {
+class TDM : public IDataModule {
 public:
-    explicit TDM(std::string programDirectory,
-                 const platform::FileSystem& fs = platform::SystemFileSystem());
+    // Reaches the server through MariaDB Connector/C.
+    TDM(std::string programDirectory, const platform::FileSystem& fs,
+        const platform::Sleeper& sleeper);
     // Reaches the server through api, which must outlive the module.
-    TDM(std::string programDirectory, const platform::FileSystem& fs, const MySqlApi& api);
-    virtual ~TDM();
+    TDM(std::string programDirectory, const platform::FileSystem& fs,
+        const platform::Sleeper& sleeper, const MySqlApi& api);
+    ~TDM() override;
     TDM(const TDM&) = delete;
     TDM& operator=(const TDM&) = delete;
 
     // Reads section "ip" of sistema_tervo.ini in the program directory and connects (port 3306).
-    virtual void OpenConnection();
+    void OpenConnection() override;
     void LoadConnectionSettings(const std::string& fileName, const std::string& section, int port);
     void ConnectTo(const std::string& server, const std::string& database, const std::string& user,
                    const std::string& password, int port);
@@ -33,16 +37,21 @@ public:
     // First column of the first row, or a copy of defaultValue for no row or NULL. A failure
     // raises a plain Exception with the client's message, or gives an empty Variant when
     // raiseErrors is false.
-    Variant QueryValue(const std::string& sql, const Variant& defaultValue, bool raiseErrors);
+    Variant QueryValue(const std::string& sql, const Variant& defaultValue,
+                       bool raiseErrors) override;
     // Rows affected, or -1 after a swallowed failure. The builder's own failures pass unchanged.
-    int ExecuteMount(TSqlMount& mount, bool raiseErrors);
+    int ExecuteMount(TSqlMount& mount, bool raiseErrors) override;
+    // START TRANSACTION, work, COMMIT; ROLLBACK when work or the commit fails. A failure of the
+    // transaction's own statements raises a plain Exception with the client's message.
+    void RunInTransaction(const std::function<void()>& work) override;
 
     MySqlConnection& Conexao() noexcept;
 
 private:
     struct Components;
     std::string programDirectory_;
-    const platform::FileSystem* fs_;
+    const platform::FileSystem& fs_;
+    const platform::Sleeper& sleeper_;
     std::unique_ptr<Components> components_;
 };
 

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "mz/Services.h"
-#include "mz/data/UDM.h"
-#include "mz/monitor/MonitorWindow.h"
+#include "mz/data/DataModule.h"
+#include "mz/monitor/ActivityTest.h"
+#include "mz/monitor/MonitorView.h"
 
 #include <cstdint>
 #include <string>
@@ -21,18 +22,22 @@ inline constexpr const char* ExchangeFileName = "TesteAtividadeX.txt";
 
 // One activity test of the Zelnor exchange: advances the branch's sequence number, places the
 // request, waits for the reply and checks it. Runs on the window thread; the waits keep the
-// window alive through IMonitorWindow::ProcessMessages.
-class TMonitorZelnor {
+// window alive through IMonitorView::ProcessMessages.
+class TMonitorZelnor : public IActivityTest {
 public:
-    TMonitorZelnor(TDM& dm, IMonitorWindow& window, const Services& services,
+    TMonitorZelnor(IDataModule& dm, IMonitorView& view, const Services& services,
                    std::string programDirectory);
 
+    // What the test found; raises Exception on the failures of the steps it runs.
+    ActivityOutcome Run() override;
     // True when the reply's first line has "OK" at characters 7 and 8; false when no reply
-    // came or it is not good. Raises Exception on the failures of the steps it runs.
+    // came or it is not good.
     bool RunActivityTest();
     // Reads [zelnor] envio, resposta and tempo of sistema_tervo.ini.
     void LoadPBMConfig(TPBMConfig& config) const;
     // Reads the branch's stored number, stores and returns the next one (1 to 9999, then 1).
+    // The read locks the row until the write is committed, so two monitors (or another
+    // program using the same counter) never hand out the same number.
     std::int32_t NextBranchSequence(std::int32_t branch);
     // Looks for a regular file at path at once and after each of up to three waits.
     bool WaitForReply(const std::string& path);
@@ -45,10 +50,11 @@ private:
     std::int32_t ReadBranchCode() const;
     void WriteRequest(const std::string& path, std::int32_t number) const;
     bool ReplyIsGood(const std::string& path) const;
+    ActivityOutcome::Kind JudgeReply(const std::string& path);
     void DeleteReplyIfPresent(const std::string& path) const;
 
-    TDM& dm_;
-    IMonitorWindow& window_;
+    IDataModule& dm_;
+    IMonitorView& view_;
     Services services_;
     std::string programDirectory_;
 };

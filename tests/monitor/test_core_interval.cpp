@@ -1,6 +1,8 @@
+#include "TestClock.h"
 #include "TestFiles.h"
 #include "mz/Exception.h"
-#include "mz/monitor/MonitorCycle.h"
+#include "mz/monitor/HandlerGuard.h"
+#include "mz/monitor/IntervalRules.h"
 #include "mz/platform/FileSystem.h"
 
 #include <filesystem>
@@ -38,6 +40,25 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"2147483648", NoGroup, 5}, ReadCase{"1.000", NoGroup, 5},
                     ReadCase{"1.000", Brazil, 1000}, ReadCase{"1.0.", Brazil, 10},
                     ReadCase{"1,5", Brazil, 5}, ReadCase{"1.000", SameAsDecimal, 5}));
+
+struct StepCase {
+    const char* text;
+    int steps;
+    const char* expected;
+};
+
+class IntervalStep : public testing::TestWithParam<StepCase> {};
+
+TEST_P(IntervalStep, ReadsAddsAndClampsEachStep) {
+    EXPECT_EQ(StepIntervalText(GetParam().text, GetParam().steps, NoGroup), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Interval, IntervalStep,
+                         testing::Values(StepCase{"5", 1, "6"}, StepCase{"30", 1, "30"},
+                                         StepCase{"5", -1, "5"}, StepCase{"3", 1, "5"},
+                                         StepCase{"45", -1, "30"}, StepCase{"abc", 1, "6"},
+                                         StepCase{"10", 3, "13"}, StepCase{"10", -3, "7"},
+                                         StepCase{"29", 5, "30"}, StepCase{"7", 0, "7"}));
 
 struct SetCase {
     std::int32_t value;
@@ -83,7 +104,7 @@ using test::WriteBytes;
 
 TEST(IntervalFile, CreatesTheDefaultOnlyWhenMissing) {
     const test::TempDir dir;
-    const IntervalFile file(dir.Path());
+    const IntervalFile file(dir.Path(), platform::SystemFileSystem(), test::NoSleeper());
     EXPECT_EQ(file.Path(), dir.Path() + "monitor_zelnor.ini");
     file.CreateIfMissing();
     EXPECT_EQ(ReadBytes(file.Path()), "[MONITOR]\r\nintervalo=5\r\n");
@@ -97,14 +118,14 @@ TEST(IntervalFile, CreatesTheDefaultOnlyWhenMissing) {
 
 TEST(IntervalFile, ReadingAMissingFileGivesTheDefaultAndCreatesNothing) {
     const test::TempDir dir;
-    const IntervalFile file(dir.Path());
+    const IntervalFile file(dir.Path(), platform::SystemFileSystem(), test::NoSleeper());
     EXPECT_EQ(file.Read(0), 0);
     EXPECT_FALSE(std::filesystem::exists(file.Path()));
 }
 
 TEST(IntervalFile, WritesTheTextAsGiven) {
     const test::TempDir dir;
-    const IntervalFile file(dir.Path());
+    const IntervalFile file(dir.Path(), platform::SystemFileSystem(), test::NoSleeper());
     file.Write("007");
     EXPECT_EQ(ReadBytes(file.Path()), "[MONITOR]\r\nintervalo=007\r\n");
     file.Write("");
@@ -114,7 +135,7 @@ TEST(IntervalFile, WritesTheTextAsGiven) {
 TEST(IntervalFile, AFailedWriteNamesThePath) {
     const test::TempDir dir;
     const test::ReadOnlyFiles files;
-    const IntervalFile file(dir.Path(), files);
+    const IntervalFile file(dir.Path(), files, test::NoSleeper());
     try {
         file.CreateIfMissing();
         FAIL() << "no exception";

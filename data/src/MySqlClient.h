@@ -79,7 +79,7 @@ using MySqlHandle = std::unique_ptr<MYSQL, MySqlHandleCloser>;
 // connection is lost it is closed, and the next query or command opens it again.
 class MySqlConnection {
 public:
-    explicit MySqlConnection(const MySqlApi& api = SystemMySqlApi());
+    explicit MySqlConnection(const MySqlApi& api);
     MySqlConnection(MySqlConnection&&) noexcept = default;
     MySqlConnection& operator=(MySqlConnection&&) noexcept = default;
 
@@ -103,6 +103,11 @@ public:
     void Connect();
     void Close() noexcept;
     bool Connected() const noexcept { return handle_ != nullptr; }
+    // Runs a statement without parameters or result (transaction control), connecting first
+    // when closed. Raises MySqlError.
+    void ExecuteDirect(const std::string& sql);
+    // ROLLBACK on an open connection; a failure closes it, which ends the transaction too.
+    void RollBackQuietly() noexcept;
 
     const MySqlApi& Api() const noexcept { return *api_; }
     // The open handle, connecting first when closed.
