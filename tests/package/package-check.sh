@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The package as Debian's tools judge it: lintian finds no error and no warning that is not
-# explained in the package's lintian overrides; both desktop entries
-# pass desktop-file-validate and start the program from its own directory.
+# explained in the package's lintian overrides; both desktop entries pass desktop-file-validate
+# and start the program from its own directory.
 #   package-check.sh
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
