@@ -116,7 +116,7 @@ TEST(Field, LeavingTheFieldCorrectsNothing) {
     }
 }
 
-enum class Step { UpKey, DownKey, WheelUp, WheelDown, UpButton, DownButton };
+enum class Step { UpKey, DownKey, CtrlUpKey, CtrlDownKey, WheelUp, WheelDown, CtrlWheelUp, UpButton, DownButton };
 
 void Apply(TIntervalEdit& edit, Step step) {
     const auto click = [&edit](QStyle::SubControl control) {
@@ -131,10 +131,10 @@ void Apply(TIntervalEdit& edit, Step step) {
             edit.style()->subControlRect(QStyle::CC_SpinBox, &option, control, &edit);
         QTest::mouseClick(&edit, Qt::LeftButton, Qt::NoModifier, button.center());
     };
-    const auto wheel = [&edit](int delta) {
+    const auto wheel = [&edit](int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         const QPointF at(edit.width() / 2.0, edit.height() / 2.0);
         QWheelEvent event(at, edit.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+                          modifiers, Qt::NoScrollPhase, false);
         QApplication::sendEvent(&edit, &event);
     };
     switch (step) {
@@ -143,6 +143,15 @@ void Apply(TIntervalEdit& edit, Step step) {
         break;
     case Step::DownKey:
         QTest::keyClick(&edit, Qt::Key_Down);
+        break;
+    case Step::CtrlUpKey:
+        QTest::keyClick(&edit, Qt::Key_Up, Qt::ControlModifier);
+        break;
+    case Step::CtrlDownKey:
+        QTest::keyClick(&edit, Qt::Key_Down, Qt::ControlModifier);
+        break;
+    case Step::CtrlWheelUp:
+        wheel(120, Qt::ControlModifier);
         break;
     case Step::WheelUp:
         wheel(120);
@@ -184,6 +193,9 @@ INSTANTIATE_TEST_SUITE_P(
                     StepCase{"", Step::DownKey, "5"}, StepCase{"-7", Step::UpKey, "5"},
                     StepCase{"2147483647", Step::UpKey, "30"}, StepCase{"10", Step::WheelUp, "11"},
                     StepCase{"10", Step::WheelDown, "9"}, StepCase{"30", Step::WheelUp, "30"},
+                    // With Ctrl the toolkit would step by ten; the field steps by one.
+                    StepCase{"10", Step::CtrlUpKey, "11"}, StepCase{"10", Step::CtrlDownKey, "9"},
+                    StepCase{"10", Step::CtrlWheelUp, "11"},
                     StepCase{"10", Step::UpButton, "11"}, StepCase{"10", Step::DownButton, "9"},
                     StepCase{"5", Step::DownButton, "5"}, StepCase{"45", Step::UpButton, "30"}));
 

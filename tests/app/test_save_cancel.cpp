@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -100,6 +101,27 @@ TEST_F(SettingsWindow, SaveToAReadOnlyFileShowsTheWriteErrorAndKeepsTheWindow) {
     EXPECT_TRUE(bench.sleeper.Sleeps().empty());
     EXPECT_TRUE(Window().isVisible());
     EXPECT_EQ(TryReadBytes(bench.IntervalPath()), Interval("10"));
+}
+
+TEST_F(SettingsWindow, EnterAndReturnOnAFocusedButtonRunIt) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        bench.BringUp();
+        bench.SetFieldText("12");
+        auto* save = Window().findChild<QPushButton*>(QStringLiteral("btnBtnSalvar"));
+        save->setFocus();
+        QTest::keyClick(save, key);
+        EXPECT_EQ(TryReadBytes(bench.IntervalPath()), Interval("12"));
+        EXPECT_FALSE(Window().WindowShown());
+
+        bench.BringUp();
+        bench.SetFieldText("20");
+        auto* cancel = Window().findChild<QPushButton*>(QStringLiteral("btnBtnCancelar"));
+        cancel->setFocus();
+        QTest::keyClick(cancel, key);
+        EXPECT_EQ(bench.FieldText(), QStringLiteral("12"));
+        EXPECT_FALSE(Window().WindowShown());
+    }
+    EXPECT_TRUE(bench.errors.isEmpty());
 }
 
 struct CancelCase {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The program in the notification area, driven as a user would with the pointer and keys.
-#   tray-test.sh startup|double_click|menu_show|menu_quit|minimise|escape|close_box
+#   tray-test.sh startup|double_click|menu_show|menu_quit|minimise|escape|close_box|second_copy
 set -euo pipefail
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/lib.sh"
@@ -109,8 +109,35 @@ scenario_close_box() {
     expect_ended_and_icon_gone "$icon"
 }
 
+# Icons docked in the notification area, whoever they belong to.
+docked_icons() { xwininfo -children -id "$(tray_panel)" | awk '$1 ~ /^0x/' | wc -l; }
+
+scenario_second_copy() {
+    start_and_settle
+    local first=$PROGRAM_PID icons
+    icons=$(docked_icons)
+    # A second start from the same program directory brings the first window up and ends.
+    (cd "$MZ_WORK_DIR/run" && exec "$MZ_WORK_DIR/program/$(basename "$MZ_PROGRAM")") \
+        >"$MZ_WORK_DIR/second.log" 2>&1 &
+    local second=$!
+    wait_until 15 "the second copy ends" ended "$second"
+    local status=0
+    wait "$second" || status=$?
+    [[ $status == 0 ]] || fail "the second copy ended with status $status"
+    wait_until 10 "the second start brings the first copy's window up" \
+        shown_and_active "$MAIN_WINDOW"
+    [[ $(docked_icons) == "$icons" ]] || fail "a second icon docked"
+    # A crash leaves no lock behind: the next start runs.
+    kill -KILL "$first"
+    wait_until 10 "the first copy is gone" ended "$first"
+    wait "$first" 2>/dev/null || true
+    launch_and_settle
+    program_running || fail "the start after a crash did not stay up"
+    icon_docked || fail "the start after a crash shows no icon"
+}
+
 if [[ $# != 1 ]] || ! declare -F "scenario_$1" >/dev/null; then
-    echo "usage: $0 startup|double_click|menu_show|menu_quit|minimise|escape|close_box" >&2
+    echo "usage: $0 startup|double_click|menu_show|menu_quit|minimise|escape|close_box|second_copy" >&2
     exit 2
 fi
 step "$1"

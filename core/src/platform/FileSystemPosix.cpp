@@ -156,8 +156,10 @@ void FileSystem::CreateDirectory(const std::string& path) const {
 File FileSystem::Open(const std::string& path, OpenMode mode) const {
     FdGuard fd(::open(Cp1252ToUtf8(path).c_str(), OpenFlags(mode) | SafetyFlags(mode), 0666));
     if (fd.Get() < 0) {
-        // ELOOP is how O_NOFOLLOW reports a link: refused like any file without access.
-        ThrowErrno(errno == ELOOP ? EACCES : errno);
+        // ELOOP is how O_NOFOLLOW reports a link, ENXIO a FIFO without a reader or a device
+        // that is not there: refused like any file without access.
+        const int error = errno;
+        ThrowErrno(error == ELOOP || error == ENXIO ? EACCES : error);
     }
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0) {
