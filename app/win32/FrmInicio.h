@@ -66,6 +66,8 @@ private:
     bool OnSysCommand(WPARAM wParam);
     INT_PTR OnNotify(const NMHDR& header);
     INT_PTR OnColor(HDC dc) const;
+    // The first activation of the window on screen sends it to the tray.
+    void NoteActivation();
     bool FormKeyDown(const MSG& msg);
     bool PressFocusedButton(const MSG& msg);
 

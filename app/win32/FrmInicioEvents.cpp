@@ -48,11 +48,16 @@ INT_PTR TFrmInicio::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         core_.RunGuarded([this] { RequestQuit(); });
         return TRUE;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && firstActivation_) {
-            firstActivation_ = false;
-            PostMessageA(dialog_.Get(), FirstActivationMessage, 0, 0);
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            NoteActivation();
         }
         return FALSE; // the dialog manager saves and restores the focused control
+    case WM_WINDOWPOSCHANGED:
+        // Wine may activate the window before it is first shown; its showing then counts.
+        if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) != 0) {
+            NoteActivation();
+        }
+        return FALSE;
     case FirstActivationMessage:
         core_.RunGuarded([this] { HideToTray(); });
         return TRUE;
@@ -65,6 +70,14 @@ INT_PTR TFrmInicio::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return OnColor(reinterpret_cast<HDC>(wParam));
     default:
         return FALSE;
+    }
+}
+
+void TFrmInicio::NoteActivation() {
+    const HWND dialog = dialog_.Get();
+    if (firstActivation_ && IsWindowVisible(dialog) && GetActiveWindow() == dialog) {
+        firstActivation_ = false;
+        PostMessageA(dialog, FirstActivationMessage, 0, 0);
     }
 }
 

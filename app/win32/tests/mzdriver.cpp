@@ -3,6 +3,7 @@
 //   mzdriver COMMAND [ARGS...]   exit 0 on success, 1 when a check fails or times out
 // Commands:
 //   wait-ready SECONDS           the main window and the tray's window exist
+//   close-box                    presses OK on the program's error box
 //   state                        prints the window's state, one key=value a line
 //   wait KEY VALUE SECONDS       polls until state KEY has VALUE
 //   wait-prefix KEY TEXT SECONDS polls until state KEY starts with TEXT
@@ -15,7 +16,8 @@
 //   focus salvar|cancelar|field  moves the focus inside the window
 //   key NAME [alt]               posts a key to the focused control: escape, return, space,
 //                                up, down, or one character (typed)
-//   syscommand minimize|close    the title bar's buttons
+//   spin up|down                 a click on an arrow of the up-down control
+//   syscommand minimize|restore|close   the title bar's buttons and the taskbar button
 #include "../resource.h"
 #include "../TrayIcon.h"
 
@@ -162,6 +164,13 @@ int main(int argc, char** argv) {
         return WaitFor(seconds(2), [] { return MainWindow() != nullptr && TrayWindow() != nullptr; })
                    ? 0 : Fail("the program's windows did not appear");
     }
+    if (command == "close-box") {
+        // OK on the program's error box.
+        const HWND box = FindWindowA("#32770", "Monitor Zelnor");
+        if (box == nullptr) return Fail("no error box");
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return 0;
+    }
     if (command == "state") {
         PrintState();
         return 0;
@@ -207,8 +216,21 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "key") return PostKey(arg(2), arg(3) == "alt");
+    if (command == "spin") {
+        // A press and release on the upper or lower arrow of the up-down control.
+        const HWND spin = Item(IDC_SPIN);
+        RECT r{};
+        GetClientRect(spin, &r);
+        const int y = arg(2) == "up" ? r.bottom / 4 : r.bottom * 3 / 4;
+        const LPARAM at = MAKELPARAM(r.right / 2, y);
+        PostMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(spin, WM_LBUTTONUP, 0, at);
+        return 0;
+    }
     if (command == "syscommand") {
-        PostMessageA(MainWindow(), WM_SYSCOMMAND, arg(2) == "close" ? SC_CLOSE : SC_MINIMIZE, 0);
+        const std::string which = arg(2);
+        const WPARAM command = which == "close" ? SC_CLOSE : which == "restore" ? SC_RESTORE : SC_MINIMIZE;
+        PostMessageA(MainWindow(), WM_SYSCOMMAND, command, 0);
         return 0;
     }
     return Fail("unknown command " + command);

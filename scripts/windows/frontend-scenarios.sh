@@ -1,0 +1,265 @@
+#!/usr/bin/env bash
+# The Windows program's driven scenarios; run by frontend-test.sh inside run-in-netns.sh, which
+# provides DISPLAY, MZ_DB_DIR, MZ_WORK_DIR and MZ_SCRIPTS_DIR. Arguments: scenario names (all
+# when none).
+set -euo pipefail
+# shellcheck source=../lib/process.sh
+source "$MZ_SCRIPTS_DIR/lib/process.sh"
+
+readonly bin=$MZ_WIN_BIN work=$MZ_WORK_DIR
+PROGRAM_PID="" SIM_PID=""
+
+fail() {
+    echo "FAIL: $*" >&2
+    driver state >&2 || true
+    [[ ! -s $work/program.log ]] || { echo "program output:" >&2; tail -n 40 "$work/program.log" >&2; }
+    exit 1
+}
+step() { echo "--- $*"; }
+
+# Wine in its own prefix: the prepared one under an overlay, with this namespace's wineserver.
+start_wine() {
+    mkdir -p "$work/wine/upper" "$work/wine/work" "$work/wine/prefix"
+    mount -t overlay overlay -o "lowerdir=$MZ_WIN_PREFIX,upperdir=$work/wine/upper,workdir=$work/wine/work" \
+        "$work/wine/prefix"
+    export WINEPREFIX=$work/wine/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # A persistent server, started before anything whose output is read: Wine's helper
+    # processes would otherwise hold the callers' pipes open.
+    /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
+    /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+}
+stop_wine() {
+    [[ -n ${WINEPREFIX:-} ]] || return 0
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    umount "$work/wine/prefix" 2>/dev/null || true
+}
+
+wine() { /usr/lib/wine/wine64 "$@"; }
+driver() { wine "$bin/mzdriver.exe" "$@"; }
+expect() { driver "$@" || fail "mzdriver $*"; }
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+sql() { "$MZ_SCRIPTS_DIR/private-mariadb.sh" sql "$MZ_DB_DIR" "$1"; }
+
+# make_program_dir DIR PROGRAM [LINES...]: the program copied into DIR with a sistema_tervo.ini
+# that reaches the private database; further lines are added to the file.
+make_program_dir() {
+    local dir=$1 program=$2 password user=mzuser
+    shift 2
+    mkdir -p "$dir"
+    cp "$bin/$program" "$bin/libmariadb.dll" "$dir/"
+    password=$(wine "$bin/mz_encipher_win.exe" mz-Test-Pw1 | tr -d '\r')
+    {
+        printf '[ip]\r\nlocal=127.0.0.1\r\ndatabase=gerente\r\nusuario=%s\r\nsenha=%s\r\n' "$user" "$password"
+        local line
+        for line in "$@"; do printf '%s\r\n' "$line"; done
+    } >"$dir/sistema_tervo.ini"
+}
+
+# start_program DIR PROGRAM [start options]: runs it from DIR; sets PROGRAM_PID.
+start_program() {
+    local dir=$1 program=$2
+    shift 2
+    (cd "$dir" && exec /usr/lib/wine/wine64 "$@" "$program") </dev/null >"$work/program.log" 2>&1 &
+    PROGRAM_PID=$!
+    expect wait-ready 30
+}
+
+expect_program_exit() {
+    expect wait-gone 15
+    wait_for 15 ended "$PROGRAM_PID" || fail "the program's process did not end"
+    local status=0
+    wait "$PROGRAM_PID" || status=$?
+    [[ $status == 0 ]] || fail "the program ended with status $status"
+    PROGRAM_PID=""
+}
+
+cleanup() {
+    [[ -z $PROGRAM_PID ]] || end_process "$PROGRAM_PID" || true
+    [[ -z $SIM_PID ]] || end_process "$SIM_PID" || true
+    stop_wine
+}
+trap cleanup EXIT
+
+# Trayer's panel holds one XEmbed window per docked icon (Wine's explorer docks them).
+docked_icons() {
+    local panel
+    panel=$(xdotool search --classname '^panel$' | head -n1)
+    xwininfo -tree -id "$panel" | grep -c '"explorer.exe"' || true
+}
+
+# The shipped program in a fresh directory, up and back in the tray.
+start_settled() {
+    local dir=$1
+    make_program_dir "$dir" MonitorZelnor.exe
+    start_program "$dir" MonitorZelnor.exe
+    expect wait visible 0 20
+}
+
+scenario_startup() {
+    local dir=$work/startup before
+    before=$(docked_icons)
+    make_program_dir "$dir" MonitorZelnor.exe
+    start_program "$dir" MonitorZelnor.exe
+    # Up once, then away to the tray at its first activation.
+    expect wait visible 0 20
+    expect wait box 0 1
+    expect wait field 5 1
+    expect wait-prefix status "Salve a configura" 1
+    grep -q "intervalo=5" "$dir/monitor_zelnor.ini" || fail "monitor_zelnor.ini was not created"
+    wait_for 10 test "$(docked_icons)" -gt "$before" || fail "no icon was docked in the tray"
+    step "a second start shows the running copy and ends"
+    local second=0
+    (cd "$dir" && /usr/lib/wine/wine64 MonitorZelnor.exe) </dev/null >/dev/null 2>&1 || second=$?
+    [[ $second == 0 ]] || fail "the second start ended with status $second"
+    expect wait visible 1 10
+    expect wait iconic 0 1
+    expect wait client 372x152 1
+    step "the menu's Fechar ends it and takes the icon away"
+    expect tray rbuttonup
+    expect pick-menu fechar 5
+    expect_program_exit
+    wait_for 10 test "$(docked_icons)" -eq "$before" || fail "the tray icon stayed after the end"
+}
+
+scenario_tray() {
+    start_settled "$work/tray"
+    # event, visible afterwards
+    local rows=("tray dblclick:1" "tray dblclick:0" "menu configuracoes:1" "menu configuracoes:1"
+        "syscommand minimize:0" "tray keyselect+configuracoes:1" "tray dblclick:0"
+        "tray rbuttonup+configuracoes:1")
+    local row action visible
+    for row in "${rows[@]}"; do
+        action=${row%:*} visible=${row##*:}
+        step "$action -> visible $visible"
+        if [[ $action == *+* ]]; then
+            # shellcheck disable=SC2086
+            expect ${action%+*}
+            expect pick-menu "${action#*+}" 5
+        else
+            # shellcheck disable=SC2086
+            expect $action
+        fi
+        expect wait visible "$visible" 10
+        [[ $visible == 0 ]] || expect wait iconic 0 5
+    done
+    expect menu fechar
+    expect_program_exit
+}
+
+scenario_field() {
+    start_settled "$work/field"
+    expect menu configuracoes
+    expect wait visible 1 10
+    # text, key, text afterwards
+    local rows=("7 up 8" "7 down 6" "30 up 30" "5 down 5" "45 down 30" "abc up 6" "12 x 12"
+        "12 + +12" "12 - -12" "12 7 712" "9 spin-up 10" "9 spin-down 8" "30 spin-up 30")
+    local row text key after
+    for row in "${rows[@]}"; do
+        read -r text key after <<<"$row"
+        step "field \"$text\", key $key -> \"$after\""
+        # Typed characters go in at the caret, which setting the text puts at the start.
+        expect focus field
+        expect set-field "$text"
+        if [[ $key == spin-* ]]; then
+            expect spin "${key#spin-}"
+        else
+            expect key "$key"
+        fi
+        expect wait field "$after" 5
+    done
+    expect syscommand close
+    expect_program_exit
+}
+
+scenario_save_cancel() {
+    local dir=$work/save
+    start_settled "$dir"
+    expect menu configuracoes
+    expect wait visible 1 10
+    step "Salvar writes the text and goes to the tray"
+    expect set-field 12
+    expect click salvar
+    expect wait visible 0 10
+    grep -q "intervalo=12" "$dir/monitor_zelnor.ini" || fail "Salvar did not write 12"
+    step "Cancelar brings the saved text back and goes to the tray"
+    expect menu configuracoes
+    expect wait visible 1 10
+    expect set-field 20
+    expect click cancelar
+    expect wait visible 0 10
+    expect wait field 12 1
+    step "Alt+S saves"
+    expect menu configuracoes
+    expect wait visible 1 10
+    expect set-field 15
+    expect key s alt
+    expect wait visible 0 10
+    grep -q "intervalo=15" "$dir/monitor_zelnor.ini" || fail "Alt+S did not write 15"
+    step "Return on a focused Cancelar cancels"
+    expect menu configuracoes
+    expect wait visible 1 10
+    expect set-field 9
+    expect focus cancelar
+    expect key return
+    expect wait visible 0 10
+    expect wait field 15 1
+    step "a value past the maximum is refused with a box, and the window stays"
+    expect menu configuracoes
+    expect wait visible 1 10
+    expect set-field 31
+    expect click salvar
+    expect wait box 1 10
+    expect wait visible 1 1
+    grep -q "intervalo=15" "$dir/monitor_zelnor.ini" || fail "a refused value was written"
+    step "Escape ends the program"
+    expect close-box
+    expect wait box 0 10
+    expect key escape
+    expect_program_exit
+}
+
+scenario_minimised() {
+    local dir=$work/minimised
+    # A user the server does not know: the first showing's connection fails with a box.
+    make_program_dir "$dir" MonitorZelnor.exe
+    sed -i 's/^usuario=.*/usuario=nobody\r/' "$dir/sistema_tervo.ini"
+    start_program "$dir" MonitorZelnor.exe start.exe /min /wait
+    expect wait iconic 1 10
+    expect wait box 0 1
+    step "the first restore connects (the box), then the window comes up"
+    wine "$bin/mzdriver.exe" syscommand restore || true
+    expect wait box 1 15
+    expect close-box
+    expect wait box 0 10
+    expect syscommand close
+    expect_program_exit
+}
+
+scenario_cycle() {
+    local dir=$work/cycle send=$work/zelnor/ENV/ reply=$work/zelnor/REC/
+    mkdir -p "$send" "$reply"
+    "$MZ_SIM" --send "$send" --reply "$reply" --mode good >"$work/sim.log" 2>&1 &
+    SIM_PID=$!
+    make_program_dir "$dir" MonitorZelnorFastTick.exe "[zelnor]" "envio=$(winpath "$send")" \
+        "resposta=$(winpath "$reply")" "tempo=1000" "[FilialMatriz]" "CodLogica=2"
+    printf '[MONITOR]\r\nintervalo=5\r\n' >"$dir/monitor_zelnor.ini"
+    start_program "$dir" MonitorZelnorFastTick.exe
+    expect wait-prefix status "Ultimo arquivo de resposta: " 60
+    local sequence
+    sequence=$(sql "select seq_zelnor from gerente.filial where filial_id = 2")
+    ((sequence >= 1)) || fail "the sequence number did not advance"
+    grep -q "request TesteAtividadeX.txt" "$work/sim.log" || fail "the service saw no request"
+    [[ ! -d $dir/LogZelnor ]] || fail "a good test was logged: $(cat "$dir"/LogZelnor/*)"
+    expect menu fechar
+    expect_program_exit
+}
+
+scenarios=("$@")
+((${#scenarios[@]})) || scenarios=(startup tray field save_cancel minimised cycle)
+start_wine
+for name in "${scenarios[@]}"; do
+    declare -F "scenario_$name" >/dev/null || fail "no scenario $name"
+    step "scenario $name"
+    "scenario_$name"
+done
+echo "PASS"
