@@ -47,8 +47,8 @@ int RunMonitorZelnor(int argc, char** argv, std::chrono::milliseconds tickPeriod
     }
 
     const RegionalSettingsOwner regional(platform::LoadRegionalSettings);
-    const Services services{platform::SystemFileSystem(), SystemClock(),
-                            platform::SystemSleeper(), regional.Current()};
+    const Services services{platform::SystemFileSystem(), SystemClock(), platform::SystemSleeper(),
+                            regional.Current()};
     const Desktop desktop;
 
     // Declared in creation order, so released in reverse: the data module, then the window (its

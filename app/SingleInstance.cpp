@@ -37,8 +37,7 @@ SingleInstanceServer::SingleInstanceServer(const std::string& programDirectory,
                 }
                 client->disconnectFromServer();
             });
-            QObject::connect(client, &QLocalSocket::disconnected, client,
-                             &QObject::deleteLater);
+            QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         }
     });
     server_.listen(name);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors, runs every test with CTest,
-# then builds the core libraries with AddressSanitizer and UndefinedBehaviorSanitizer and runs
-# their tests again. Exits non-zero on any failure.
+# Installs what is missing, builds everything with warnings as errors and the library
+# assertions on, runs every test with CTest (unit, db, gui and package lanes), checks the
+# style, then builds the Qt-free libraries with AddressSanitizer and UndefinedBehaviorSanitizer
+# and runs their tests again. Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -9,9 +10,12 @@ jobs=$(nproc)
 "$root/scripts/install-deps.sh"
 
 build="$root/build/test"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DMZ_WERROR=ON >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DMZ_WERROR=ON \
+  -DCMAKE_CXX_FLAGS="-D_GLIBCXX_ASSERTIONS -DQT_FORCE_ASSERTS" >/dev/null
 cmake --build "$build" -j"$jobs"
 ctest --test-dir "$build" --output-on-failure -j"$jobs"
+
+"$root/scripts/check-style.sh" "$build"
 
 asan="$root/build/asan"
 cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=Debug -DMZ_WERROR=ON -DMZ_SANITIZE=ON \

@@ -2,9 +2,9 @@
 #include "bench_environment.h"
 #include "mz/IniFile.h"
 #include "mz/Services.h"
-#include "mz/platform/Regional.h"
 #include "mz/data/UDM.h"
 #include "mz/monitor/uMonitorZelnor.h"
+#include "mz/platform/Regional.h"
 
 #include <array>
 #include <benchmark/benchmark.h>
@@ -72,10 +72,10 @@ void BM_ActivitySettings(benchmark::State& state) {
     for (auto _ : state) {
         TPBMConfig config;
         m.monitor.LoadPBMConfig(config);
-        benchmark::DoNotOptimize(
-            TIniFile(settings, m.services.files, m.services.sleeper).ReadInteger("FilialMatriz", "CodLogica", 2));
-        benchmark::DoNotOptimize(
-            TIniFile(settings, m.services.files, m.services.sleeper).ReadInteger("zelnor", "tempo", 2500));
+        benchmark::DoNotOptimize(TIniFile(settings, m.services.files, m.services.sleeper)
+                                     .ReadInteger("FilialMatriz", "CodLogica", 2));
+        benchmark::DoNotOptimize(TIniFile(settings, m.services.files, m.services.sleeper)
+                                     .ReadInteger("zelnor", "tempo", 2500));
     }
 }
 BENCHMARK(BM_ActivitySettings)->Unit(benchmark::kMicrosecond);

@@ -4,9 +4,8 @@
 #include "mz/Integer.h"
 #include "mz/Text.h"
 
-#include <fmt/format.h>
-
 #include <chrono>
+#include <fmt/format.h>
 #include <optional>
 #include <vector>
 
@@ -196,8 +195,8 @@ std::optional<std::string> TIniFile::ReadContent() const {
                 return std::nullopt;
             }
             if (attempt == ReadTries) {
-                throw Exception(platform::FileErrorMessage("Cannot open file", fileName_,
-                                                           error.Error()));
+                throw Exception(
+                    platform::FileErrorMessage("Cannot open file", fileName_, error.Error()));
             }
         }
         sleeper_.Sleep(ReadRetryPause);

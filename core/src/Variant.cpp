@@ -121,7 +121,7 @@ Variant::Kind Variant::GetKind() const noexcept {
 }
 
 std::int64_t Variant::ToInt64() const {
-    constexpr const char* target = "Int64";
+    constexpr const char* Target = "Int64";
     return std::visit(
         [this](const auto& v) -> std::int64_t {
             using T = std::decay_t<decltype(v)>;
@@ -130,21 +130,21 @@ std::int64_t Variant::ToInt64() const {
             } else if constexpr (std::is_same_v<T, std::int64_t>) {
                 return v;
             } else if constexpr (std::is_same_v<T, double>) {
-                return RoundToInt64(v, GetKind(), target);
+                return RoundToInt64(v, GetKind(), Target);
             } else if constexpr (std::is_same_v<T, Currency>) {
                 return RoundCurrency(v);
             } else if constexpr (std::is_same_v<T, DateTimeValue>) {
-                return RoundToInt64(v.days, GetKind(), target);
+                return RoundToInt64(v.days, GetKind(), Target);
             } else if constexpr (std::is_same_v<T, bool>) {
                 return v ? -1 : 0; // a true boolean is all bits set
             } else if constexpr (std::is_same_v<T, std::string>) {
                 const auto parsed = ParseTextInteger(v);
                 if (!parsed) {
-                    ConversionFailure(GetKind(), target);
+                    ConversionFailure(GetKind(), Target);
                 }
                 return *parsed;
             } else {
-                ConversionFailure(GetKind(), target);
+                ConversionFailure(GetKind(), Target);
             }
         },
         value_);
@@ -157,9 +157,9 @@ std::int32_t Variant::ToInt32() const {
     } catch (const Exception&) {
         ConversionFailure(GetKind(), "Integer");
     }
-    constexpr auto low = std::numeric_limits<std::int32_t>::min();
-    constexpr auto high = std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(wide, low, high));
+    constexpr auto Low = std::numeric_limits<std::int32_t>::min();
+    constexpr auto High = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(wide, Low, High));
 }
 
 std::string Variant::ToText() const {
@@ -168,9 +168,7 @@ std::string Variant::ToText() const {
             using T = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<T, std::monostate>) {
                 return {};
-            } else if constexpr (std::is_same_v<T, std::int64_t>) {
-                return fmt::format("{}", v);
-            } else if constexpr (std::is_same_v<T, double>) {
+            } else if constexpr (std::is_same_v<T, std::int64_t> || std::is_same_v<T, double>) {
                 return fmt::format("{}", v);
             } else if constexpr (std::is_same_v<T, Currency>) {
                 return CurrencyText(v);

@@ -42,7 +42,7 @@ int MySqlApi::SelectDb(MYSQL* mysql, const char* database) const {
 }
 
 bool MySqlApi::Autocommit(MYSQL* mysql, bool on) const {
-    return mysql_autocommit(mysql, on);
+    return mysql_autocommit(mysql, static_cast<my_bool>(on ? 1 : 0));
 }
 
 unsigned int MySqlApi::Errno(MYSQL* mysql) const {

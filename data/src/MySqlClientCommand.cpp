@@ -1,6 +1,6 @@
+#include "MySqlClient.h"
 #include "MySqlClientValues.h"
 #include "mz/Text.h"
-#include "MySqlClient.h"
 
 #include <fmt/format.h>
 #include <variant>

@@ -1,5 +1,5 @@
-#include "MySqlClientValues.h"
 #include "MySqlClient.h"
+#include "MySqlClientValues.h"
 
 #include <fmt/format.h>
 

@@ -169,8 +169,9 @@ Variant Bits(std::string_view bytes) {
 } // namespace
 
 double ToDays(const MYSQL_TIME& time) {
-    const double timeOfDay =
-        ((time.hour * 60.0 + time.minute) * 60.0 + time.second + time.second_part / 1e6) / 86400.0;
+    const double timeOfDay = ((time.hour * 60.0 + time.minute) * 60.0 + time.second +
+                              static_cast<double>(time.second_part) / 1e6) /
+                             86400.0;
     if (time.year == 0 && time.month == 0 && time.day == 0) {
         return time.neg ? -timeOfDay : timeOfDay;
     }

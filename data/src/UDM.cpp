@@ -1,7 +1,7 @@
 #include "mz/data/UDM.h"
 
-#include "mz/IniFile.h"
 #include "MySqlClient.h"
+#include "mz/IniFile.h"
 #include "mz/data/Utils.h"
 
 #include <algorithm>

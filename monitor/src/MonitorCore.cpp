@@ -8,8 +8,7 @@
 
 namespace mz {
 
-MonitorCore::MonitorCore(std::string programDirectory, const Services& services,
-                         IMonitorView& view)
+MonitorCore::MonitorCore(std::string programDirectory, const Services& services, IMonitorView& view)
     : programDirectory_(std::move(programDirectory)), services_(services), view_(view),
       intervalFile_(programDirectory_, services.files, services.sleeper),
       guard_([this](const std::string& text) { ShowBox(text); },
@@ -18,8 +17,7 @@ MonitorCore::MonitorCore(std::string programDirectory, const Services& services,
 MonitorCore::~MonitorCore() = default;
 
 void MonitorCore::AttachDataModule(IDataModule& dm) {
-    AttachDataModule(dm,
-                     std::make_unique<TMonitorZelnor>(dm, view_, services_, programDirectory_));
+    AttachDataModule(dm, std::make_unique<TMonitorZelnor>(dm, view_, services_, programDirectory_));
 }
 
 void MonitorCore::AttachDataModule(IDataModule& dm, std::unique_ptr<IActivityTest> test) {

@@ -92,9 +92,8 @@ std::int32_t TMonitorZelnor::NextBranchSequence(std::int32_t branch) {
 }
 
 bool TMonitorZelnor::WaitForReply(const std::string& path) {
-    const std::int32_t tempo =
-        TIniFile(SettingsFileName(), services_.files, services_.sleeper)
-            .ReadInteger("zelnor", "tempo", DefaultTempo);
+    const std::int32_t tempo = TIniFile(SettingsFileName(), services_.files, services_.sleeper)
+                                   .ReadInteger("zelnor", "tempo", DefaultTempo);
     const std::int32_t secondsPerTry = tempo / 1000;
 
     bool found = services_.files.FileExists(path);

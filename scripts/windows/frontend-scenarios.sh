@@ -43,10 +43,17 @@ sql() { "$MZ_SCRIPTS_DIR/private-mariadb.sh" sql "$MZ_DB_DIR" "$1"; }
 # make_program_dir DIR PROGRAM [LINES...]: the program copied into DIR with a sistema_tervo.ini
 # that reaches the private database; further lines are added to the file.
 make_program_dir() {
-    local dir=$1 program=$2 password user=mzuser
+    local dir=$1 program=$2
     shift 2
     mkdir -p "$dir"
     cp "$bin/$program" "$bin/libmariadb.dll" "$dir/"
+    write_settings "$dir" "$@"
+}
+
+# write_settings DIR [LINES...]: sistema_tervo.ini in DIR.
+write_settings() {
+    local dir=$1 password user=mzuser
+    shift
     password=$(wine "$bin/mz_encipher_win.exe" mz-Test-Pw1 | tr -d '\r')
     {
         printf '[ip]\r\nlocal=127.0.0.1\r\ndatabase=gerente\r\nusuario=%s\r\nsenha=%s\r\n' "$user" "$password"
@@ -87,12 +94,19 @@ docked_icons() {
     xwininfo -tree -id "$panel" | grep -c '"explorer.exe"' || true
 }
 
+# The window has been up and has gone to the tray: minimised and hidden (before its first
+# showing it is neither).
+expect_in_tray() {
+    expect wait iconic 1 30
+    expect wait visible 0 10
+}
+
 # The shipped program in a fresh directory, up and back in the tray.
 start_settled() {
     local dir=$1
     make_program_dir "$dir" MonitorZelnor.exe
     start_program "$dir" MonitorZelnor.exe
-    expect wait visible 0 20
+    expect_in_tray
 }
 
 scenario_startup() {
@@ -101,7 +115,7 @@ scenario_startup() {
     make_program_dir "$dir" MonitorZelnor.exe
     start_program "$dir" MonitorZelnor.exe
     # Up once, then away to the tray at its first activation.
-    expect wait visible 0 20
+    expect_in_tray
     expect wait box 0 1
     expect wait field 5 1
     expect wait-prefix status "Salve a configura" 1
@@ -252,6 +266,60 @@ scenario_cycle() {
     [[ ! -d $dir/LogZelnor ]] || fail "a good test was logged: $(cat "$dir"/LogZelnor/*)"
     expect menu fechar
     expect_program_exit
+}
+
+readonly run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+readonly uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\MonitorZelnor'
+run_value() { wine reg query "$run_key" /v MonitorZelnor 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
+
+# The installer (MZ_INSTALLER): silent install, the program started as the session would start
+# it, silent uninstall keeping the settings, then an uninstall with /PURGE.
+scenario_installer() {
+    local setup
+    setup=$(realpath "${MZ_INSTALLER:?MZ_INSTALLER names the installer to test}")
+    local dir
+    dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/MonitorZelnor"
+    local menu="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+    step "silent install"
+    wine "$(winpath "$setup")" /S </dev/null >/dev/null 2>&1 || fail "the installer failed"
+    local file
+    for file in MonitorZelnor.exe libmariadb.dll COPYING.LIB Uninstall.exe; do
+        [[ -f $dir/$file ]] || fail "$file was not installed"
+    done
+    [[ -f "$menu/Monitor Zelnor.lnk" ]] || fail "no Start-menu shortcut"
+    local command
+    command=$(run_value)
+    [[ $command == '"C:\users\'*'\AppData\Local\Programs\MonitorZelnor\MonitorZelnor.exe"' ]] ||
+        fail "the Run value is \"$command\""
+    wine reg query "$uninstall_key" /v QuietUninstallString >/dev/null 2>&1 || fail "no uninstall entry"
+
+    step "the program starts from the Run value"
+    write_settings "$dir"
+    command=${command#\"} command=${command%\"}
+    (cd "$dir" && exec /usr/lib/wine/wine64 "$command") </dev/null >"$work/program.log" 2>&1 &
+    PROGRAM_PID=$!
+    expect wait-ready 30
+    expect_in_tray
+    [[ -f $dir/monitor_zelnor.ini ]] || fail "the installed program wrote no monitor_zelnor.ini: $(ls -la "$dir")"
+
+    step "silent uninstall ends the running copy and keeps the settings"
+    wine "$dir/Uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the uninstaller failed"
+    sleep 5; ls -la "$dir"
+    expect_program_exit
+    wait_for 30 test ! -e "$dir/Uninstall.exe" || fail "the uninstaller left itself behind"
+    for file in MonitorZelnor.exe libmariadb.dll COPYING.LIB; do
+        [[ ! -e $dir/$file ]] || fail "$file was not removed"
+    done
+    [[ ! -e "$menu/Monitor Zelnor.lnk" ]] || fail "the shortcut stayed"
+    [[ -z $(run_value) ]] || fail "the Run value stayed"
+    ! wine reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstall entry stayed"
+    [[ -f $dir/sistema_tervo.ini && -f $dir/monitor_zelnor.ini ]] || fail "the settings were removed"
+
+    step "/PURGE removes the settings too"
+    wine "$(winpath "$setup")" /S </dev/null >/dev/null 2>&1 || fail "the second install failed"
+    [[ -f $dir/sistema_tervo.ini ]] || fail "installing again lost the settings"
+    wine "$dir/Uninstall.exe" /S /PURGE </dev/null >/dev/null 2>&1 || fail "the uninstaller failed"
+    wait_for 30 test ! -e "$dir" || fail "the folder stayed after /PURGE: $(ls -A "$dir")"
 }
 
 scenarios=("$@")

@@ -16,8 +16,8 @@ WindowBench::~WindowBench() {
 }
 
 TFrmInicio& WindowBench::Create(const platform::FileSystem* files) {
-    services = std::make_unique<Services>(
-        Services{files != nullptr ? *files : platform::SystemFileSystem(), clock, sleeper, regional});
+    services = std::make_unique<Services>(Services{
+        files != nullptr ? *files : platform::SystemFileSystem(), clock, sleeper, regional});
     window = std::make_unique<TFrmInicio>(FrmInicioSetup{dir.Path()}, *services, desktop);
     return *window;
 }

@@ -116,7 +116,17 @@ TEST(Field, LeavingTheFieldCorrectsNothing) {
     }
 }
 
-enum class Step { UpKey, DownKey, CtrlUpKey, CtrlDownKey, WheelUp, WheelDown, CtrlWheelUp, UpButton, DownButton };
+enum class Step {
+    UpKey,
+    DownKey,
+    CtrlUpKey,
+    CtrlDownKey,
+    WheelUp,
+    WheelDown,
+    CtrlWheelUp,
+    UpButton,
+    DownButton
+};
 
 void Apply(TIntervalEdit& edit, Step step) {
     const auto click = [&edit](QStyle::SubControl control) {
@@ -195,9 +205,9 @@ INSTANTIATE_TEST_SUITE_P(
                     StepCase{"10", Step::WheelDown, "9"}, StepCase{"30", Step::WheelUp, "30"},
                     // With Ctrl the toolkit would step by ten; the field steps by one.
                     StepCase{"10", Step::CtrlUpKey, "11"}, StepCase{"10", Step::CtrlDownKey, "9"},
-                    StepCase{"10", Step::CtrlWheelUp, "11"},
-                    StepCase{"10", Step::UpButton, "11"}, StepCase{"10", Step::DownButton, "9"},
-                    StepCase{"5", Step::DownButton, "5"}, StepCase{"45", Step::UpButton, "30"}));
+                    StepCase{"10", Step::CtrlWheelUp, "11"}, StepCase{"10", Step::UpButton, "11"},
+                    StepCase{"10", Step::DownButton, "9"}, StepCase{"5", Step::DownButton, "5"},
+                    StepCase{"45", Step::UpButton, "30"}));
 
 TEST(Field, ValueSetByProgramIsClampedPlainDecimal) {
     FieldBench field;

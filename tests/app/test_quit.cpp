@@ -77,15 +77,15 @@ TEST(Window, QuitDuringATestTakesEffectWhenTheTestHasReturned) {
     int passesAfterQuit = 0;
     bool testFinished = false;
     bench.AttachDataModule([] {},
-                          [&] {
-                              real.RequestQuit();
-                              for (int pass = 0; pass < 3; ++pass) {
-                                  real.ProcessMessages();
-                                  ++passesAfterQuit;
-                              }
-                              testFinished = true;
-                              return false;
-                          });
+                           [&] {
+                               real.RequestQuit();
+                               for (int pass = 0; pass < 3; ++pass) {
+                                   real.ProcessMessages();
+                                   ++passesAfterQuit;
+                               }
+                               testFinished = true;
+                               return false;
+                           });
     QTimer::singleShot(0, &real, &TFrmInicio::tmrTempoTimer);
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_TRUE(testFinished);

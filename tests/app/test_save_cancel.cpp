@@ -71,10 +71,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SettingsWindow, SavedValueBelowRangeDrivesTheCycleAndIsRaisedAtTheNextStart) {
     int tests = 0;
     bench.AttachDataModule([] {},
-                              [&] {
-                                  ++tests;
-                                  return true;
-                              });
+                           [&] {
+                               ++tests;
+                               return true;
+                           });
     bench.SetFieldText("3");
     Click("btnBtnSalvar");
     for (int tick = 1; tick <= 3; ++tick) {

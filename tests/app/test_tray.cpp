@@ -117,10 +117,10 @@ TEST_F(Tray, ActiveWindowSkipsTheDueTestAndRestartsTheCount) {
     TFrmInicio& window = StartUp(true);
     int tests = 0;
     bench.AttachDataModule([] {},
-                            [&] {
-                                ++tests;
-                                return true;
-                            });
+                           [&] {
+                               ++tests;
+                               return true;
+                           });
     bench.BringUp();
     ASSERT_TRUE(window.IsActive());
     for (int tick = 1; tick <= 5; ++tick) {

@@ -60,10 +60,10 @@ TEST(Window, ReadOnlyProgramDirectoryShowsTheWriteErrorAndRunsWithFive) {
 
     int tests = 0;
     bench.AttachDataModule([] {},
-                            [&] {
-                                ++tests;
-                                return true;
-                            });
+                           [&] {
+                               ++tests;
+                               return true;
+                           });
     for (int tick = 1; tick <= 5; ++tick) {
         window.tmrTempoTimer();
     }
@@ -110,7 +110,7 @@ TEST(Window, ConnectionErrorIsShownBeforeTheWindowAndTheProgramGoesOn) {
     bool onScreenAtError = true;
     bench.duringError = [&] { onScreenAtError = window.windowHandle()->isVisible(); };
     bench.AttachDataModule([] { throw Exception("Lost connection to MySQL server"); },
-                            [] { return true; });
+                           [] { return true; });
     bench.StartUp();
     EXPECT_EQ(bench.errors, QStringList{QStringLiteral("Lost connection to MySQL server.")});
     EXPECT_FALSE(onScreenAtError);

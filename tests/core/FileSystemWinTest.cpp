@@ -1,13 +1,11 @@
 // The Windows half of the platform layer's files: the system's own sharing rules and error
 // codes, Windows-1252 names through the ANSI functions.
-#include "mz/platform/FileSystem.h"
-
 #include "TestCases.h"
 #include "TestFiles.h"
 #include "TestWindows.h"
+#include "mz/platform/FileSystem.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 #undef CreateDirectory
 #undef DeleteFile
@@ -65,8 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         SharingCase{"ExclusiveRefusesLinkReaders", Mode::CreateExclusive, Mode::ReadFollowLinks,
                     32},
         SharingCase{"DenyWriteRefusesWriters", Mode::CreateDenyWrite, Mode::AppendDenyWrite, 32},
-        SharingCase{"WriterRefusesReadersThatDenyWrite", Mode::CreateDenyWrite,
-                    Mode::ReadDenyWrite, 32},
+        SharingCase{"WriterRefusesReadersThatDenyWrite", Mode::CreateDenyWrite, Mode::ReadDenyWrite,
+                    32},
         SharingCase{"AppendRefusesWriters", Mode::AppendDenyWrite, Mode::CreateDenyWrite, 32},
         SharingCase{"ReadersShare", Mode::ReadDenyWrite, Mode::ReadDenyWrite, 0},
         SharingCase{"ReadersShareWithLinkReaders", Mode::ReadDenyWrite, Mode::ReadFollowLinks, 0},

@@ -60,8 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"IndentedSection", "  [s]  \r\nk=1\r\n", "s", "k", "1"},
         ReadCase{"BlanksInsideTheBrackets", "[ zelnor\t]\r\nk=1\r\n", "zelnor", "k", "1"},
         ReadCase{"BlanksAroundTheAskedNames", "[s]\r\nk=1\r\n", " s ", "\tk ", "1"},
-        ReadCase{"ByteOrderMarkBeforeTheFirstSection",
-                 "\xEF\xBB\xBF[ip]\r\nlocal=db\r\n", "ip", "local", "db"},
+        ReadCase{"ByteOrderMarkBeforeTheFirstSection", "\xEF\xBB\xBF[ip]\r\nlocal=db\r\n", "ip",
+                 "local", "db"},
         ReadCase{"ByteOrderMarkOnlyAtTheStart", "[s]\r\n\xEF\xBB\xBFk=1\r\n", "s", "k", "<def>"},
         ReadCase{"CrLineEnds", "[a]\rk=1\r[s]\rk=2\r", "s", "k", "2"},
         ReadCase{"LastLineWithoutEnd", "[s]\r\nk=last", "s", "k", "last"},
@@ -73,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(IniRead, MissingFileReadsAsMissingKeys) {
     const test::TempDir dir;
-    const TIniFile ini(dir.File("absent.ini"), mz::platform::SystemFileSystem(), mz::test::NoSleeper());
+    const TIniFile ini(dir.File("absent.ini"), mz::platform::SystemFileSystem(),
+                       mz::test::NoSleeper());
     EXPECT_EQ(ini.ReadString("s", "k", "def"), "def");
     EXPECT_EQ(ini.ReadInteger("s", "k", 5), 5);
     EXPECT_FALSE(std::filesystem::exists(dir.File("absent.ini")));
@@ -106,7 +107,9 @@ protected:
 TEST_P(IniReadInteger, ReadsTheValue) {
     const std::string path = dir.File("monitor.ini");
     test::WriteBytes(path, std::string("[MONITOR]\r\nintervalo=") + GetParam().value + "\r\n");
-    EXPECT_EQ(TIniFile(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper()).ReadInteger("monitor", "INTERVALO", -99), GetParam().expected);
+    EXPECT_EQ(TIniFile(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper())
+                  .ReadInteger("monitor", "INTERVALO", -99),
+              GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,14 +1,11 @@
 // The settings-file reading rules checked against Windows' own reader of such files,
 // GetPrivateProfileStringA, on the same files.
-#include "mz/IniFile.h"
-
 #include "TestCases.h"
 #include "TestFiles.h"
-
-#include <gtest/gtest.h>
+#include "mz/IniFile.h"
 
 #include <array>
-
+#include <gtest/gtest.h>
 #include <windows.h>
 
 namespace mz {
@@ -27,9 +24,8 @@ struct ReferenceCase {
 
 std::string WindowsRead(const std::string& file, const ReferenceCase& c) {
     std::array<char, 2048> buffer{}; // the size the program's reads have always used
-    const DWORD length =
-        ::GetPrivateProfileStringA(c.section, c.key, Default, buffer.data(),
-                                   static_cast<DWORD>(buffer.size()), file.c_str());
+    const DWORD length = ::GetPrivateProfileStringA(
+        c.section, c.key, Default, buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
     return std::string(buffer.data(), length);
 }
 

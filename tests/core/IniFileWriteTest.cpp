@@ -88,7 +88,9 @@ void ExpectUnableToWrite(const TIniFile& ini, std::string_view key, std::string_
 
 TEST(IniWrite, MissingDirectoryRaisesUnableToWrite) {
     const test::TempDir dir;
-    ExpectUnableToWrite(TIniFile(dir.File("absent/monitor_zelnor.ini"), mz::platform::SystemFileSystem(), mz::test::NoSleeper()), "intervalo", "5");
+    ExpectUnableToWrite(TIniFile(dir.File("absent/monitor_zelnor.ini"),
+                                 mz::platform::SystemFileSystem(), mz::test::NoSleeper()),
+                        "intervalo", "5");
 }
 
 TEST(IniWrite, LineBreaksInTheTextsAreRefusedAndTheFileKept) {
@@ -108,7 +110,8 @@ TEST(IniWrite, FileHeldByAnotherWriterIsLeftWhole) {
     test::WriteBytes(path, "[MONITOR]\r\nintervalo=5\r\n");
     const auto& fs = platform::SystemFileSystem();
     const auto holder = fs.Open(path, platform::OpenMode::AppendDenyWrite);
-    ExpectUnableToWrite(TIniFile(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper()), "intervalo", "9");
+    ExpectUnableToWrite(TIniFile(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper()),
+                        "intervalo", "9");
     EXPECT_EQ(test::ReadBytes(path), "[MONITOR]\r\nintervalo=5\r\n");
 }
 
@@ -120,7 +123,8 @@ void WriteAsUnprivilegedUser(const std::string& path) {
         std::_Exit(2);
     }
     try {
-        TIniFile(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper()).WriteString("MONITOR", "intervalo", "5");
+        TIniFile(path, mz::platform::SystemFileSystem(), mz::test::NoSleeper())
+            .WriteString("MONITOR", "intervalo", "5");
     } catch (const Exception& e) {
         std::fputs(e.what(), stderr);
         std::_Exit(0);

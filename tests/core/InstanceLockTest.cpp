@@ -1,6 +1,7 @@
 // One running copy per program directory, and never a lock that outlives its process.
-#include "TestFiles.h"
 #include "mz/platform/InstanceLock.h"
+
+#include "TestFiles.h"
 
 #include <csignal>
 #include <filesystem>

@@ -1,6 +1,5 @@
-#include "mz/platform/InstanceLock.h"
-
 #include "TestFiles.h"
+#include "mz/platform/InstanceLock.h"
 
 #include <gtest/gtest.h>
 

@@ -27,8 +27,9 @@ struct PosixCase {
 RegionalSettings Settings(std::string format, char dateSep, char timeSep, bool leadingZero,
                           bool twelveHour, bool amPmFirst = false, std::string am = "am",
                           std::string pm = "pm") {
-    return RegionalSettings{std::move(format), dateSep,   timeSep,       leadingZero,
-                            twelveHour,        amPmFirst, std::move(am), std::move(pm), {}};
+    return RegionalSettings{std::move(format), dateSep,       timeSep,
+                            leadingZero,       twelveHour,    amPmFirst,
+                            std::move(am),     std::move(pm), {}};
 }
 
 class FromPosix : public testing::TestWithParam<PosixCase> {};

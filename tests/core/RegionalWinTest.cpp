@@ -1,11 +1,9 @@
 // Regional settings read from Windows' locale data (GetLocaleInfoEx).
-#include "mz/platform/Regional.h"
-
 #include "TestCases.h"
 #include "mz/Text.h"
+#include "mz/platform/Regional.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 namespace mz::platform {

@@ -34,7 +34,7 @@ struct OpenCase {
     const char* title;
     OpenMode mode;
     bool throughLink; // else: a FIFO at the path
-    int expectedCode;  // 0: opens
+    int expectedCode; // 0: opens
 };
 using test::PrintTo;
 
@@ -85,7 +85,8 @@ TEST(SettingsFiles, ADeviceOrAnOversizedFileIsNotReadWhole) {
 
 TEST(SettingsFiles, ALockedFileIsRetriedForASecondThenReportedNotReadAsMissing) {
     const test::TempDir dir;
-    const std::string path = dir.WriteFile("sistema_tervo.ini", "[FilialMatriz]\r\nCodLogica=7\r\n");
+    const std::string path =
+        dir.WriteFile("sistema_tervo.ini", "[FilialMatriz]\r\nCodLogica=7\r\n");
     const test::InstantSleeper sleeper;
     const TIniFile ini(path, SystemFileSystem(), sleeper);
     {
@@ -142,7 +143,8 @@ TEST(SettingsFiles, AWriteKeepsTheByteOrderMarkAndFindsTheFirstSectionBehindIt) 
     const test::TempDir dir;
     const std::string path =
         dir.WriteFile("monitor_zelnor.ini", "\xEF\xBB\xBF[MONITOR]\r\nintervalo=10\r\n");
-    TIniFile(path, SystemFileSystem(), test::NoSleeper()).WriteString(" MONITOR ", "intervalo", "7");
+    TIniFile(path, SystemFileSystem(), test::NoSleeper())
+        .WriteString(" MONITOR ", "intervalo", "7");
     EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF[MONITOR]\r\nintervalo=7\r\n");
 }
 

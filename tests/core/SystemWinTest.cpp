@@ -1,16 +1,13 @@
 // The Windows half of the platform layer's system calls: error texts, the program directory,
 // the default exchange directories, sleeping.
+#include "TestCases.h"
+#include "TestWindows.h"
 #include "mz/platform/FileSystem.h"
 #include "mz/platform/System.h"
 
-#include "TestCases.h"
-#include "TestWindows.h"
-
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <string>
-
 #include <windows.h>
 
 namespace mz::platform {

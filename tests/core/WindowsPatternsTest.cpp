@@ -1,6 +1,5 @@
-#include "mz/platform/Regional.h"
-
 #include "TestCases.h"
+#include "mz/platform/Regional.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +17,9 @@ struct WindowsCase {
 RegionalSettings Settings(std::string format, char dateSep, char timeSep, bool leadingZero,
                           bool twelveHour, bool amPmFirst, std::string am, std::string pm,
                           NumberSeparators numbers) {
-    return RegionalSettings{std::move(format), dateSep,       timeSep,       leadingZero,
-                            twelveHour,        amPmFirst,     std::move(am), std::move(pm),
-                            numbers};
+    return RegionalSettings{std::move(format), dateSep,       timeSep,
+                            leadingZero,       twelveHour,    amPmFirst,
+                            std::move(am),     std::move(pm), numbers};
 }
 
 class FromWindows : public testing::TestWithParam<WindowsCase> {};
@@ -48,14 +47,14 @@ INSTANTIATE_TEST_SUITE_P(
         WindowsCase{"TwelveHourWithoutMarker",
                     {"yy-MM-dd", "h.mm.ss", "AM", "PM", "", "."},
                     Settings("yy/mm/dd", '-', '.', false, true, false, "", "", {'\0', '.'})},
-        WindowsCase{"QuotedTextAndMonthNames",
-                    {"d 'de' MMMM", "H:mm:ss", "", "", "\xA0", ","},
-                    Settings("d \"d\"\"e\" mm", '/', ':', false, false, false, "am", "pm",
-                             {'\xA0', ','})},
-        WindowsCase{"OtherSlashQuoted",
-                    {"dd-MM/yyyy", "HH:mm", "", "", ".", ","},
-                    Settings("dd/mm\"/\"yyyy", '-', ':', true, false, false, "am", "pm",
-                             {'.', ','})},
+        WindowsCase{
+            "QuotedTextAndMonthNames",
+            {"d 'de' MMMM", "H:mm:ss", "", "", "\xA0", ","},
+            Settings("d \"d\"\"e\" mm", '/', ':', false, false, false, "am", "pm", {'\xA0', ','})},
+        WindowsCase{
+            "OtherSlashQuoted",
+            {"dd-MM/yyyy", "HH:mm", "", "", ".", ","},
+            Settings("dd/mm\"/\"yyyy", '-', ':', true, false, false, "am", "pm", {'.', ','})},
         WindowsCase{"LongSeparatorsKeepTheDefaults",
                     {"", "", "", "", "''", "::"},
                     Settings("m/d/yy", '/', ':', false, true, false, "am", "pm", {'\0', '.'})}),

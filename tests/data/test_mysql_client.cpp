@@ -1,6 +1,6 @@
+#include "MySqlClient.h"
 #include "MySqlTestSupport.h"
 #include "TestCases.h"
-#include "MySqlClient.h"
 
 #include <fmt/format.h>
 #include <functional>

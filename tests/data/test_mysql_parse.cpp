@@ -1,5 +1,5 @@
-#include "TestCases.h"
 #include "MySqlClient.h"
+#include "TestCases.h"
 
 #include <gtest/gtest.h>
 

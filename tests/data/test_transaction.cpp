@@ -20,8 +20,8 @@ protected:
     }
     std::string Stored() {
         return db
-            .QueryOne(fmt::format("select seq_zelnor from {}.filial where filial_id = 5",
-                                  db.Database()))
+            .QueryOne(
+                fmt::format("select seq_zelnor from {}.filial where filial_id = 5", db.Database()))
             .value_or("NULL");
     }
     void Advance(int to) {

@@ -1,8 +1,8 @@
-#include "MySqlTestSupport.h"
-#include "TestClock.h"
-#include "TestCases.h"
-#include "TestFiles.h"
 #include "MySqlClient.h"
+#include "MySqlTestSupport.h"
+#include "TestCases.h"
+#include "TestClock.h"
+#include "TestFiles.h"
 #include "mz/data/UDM.h"
 #include "mz/data/Utils.h"
 

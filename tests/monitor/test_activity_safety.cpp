@@ -22,7 +22,8 @@ TEST_F(ActivityTest, ALinkWhereTheRequestGoesIsACannotCreateFileFailure) {
         scenario.RunActivityTest();
         FAIL() << "no exception";
     } catch (const Exception& e) {
-        EXPECT_THAT(e.what(), StartsWith("Cannot create file \"" + scenario.RequestPath() + "\". "));
+        EXPECT_THAT(e.what(),
+                    StartsWith("Cannot create file \"" + scenario.RequestPath() + "\". "));
     }
     EXPECT_EQ(ReadBytes(victim), "precious");
 }

@@ -1,10 +1,10 @@
 #include "test_activity_support.h"
 
+#include "mz/Exception.h"
+
 #include <filesystem>
 #include <fmt/format.h>
 #include <stdexcept>
-
-#include "mz/Exception.h"
 
 namespace mz::test {
 
@@ -133,7 +133,8 @@ void MemoryDataModule::RunInTransaction(const std::function<void()>& work) {
 
 void ActivityTest::StoreOnly(int branch, const std::string& value) {
     dm.rows.clear();
-    dm.rows[branch] = value == "NULL" ? std::nullopt : std::optional<std::int32_t>(std::stoi(value));
+    dm.rows[branch] =
+        value == "NULL" ? std::nullopt : std::optional<std::int32_t>(std::stoi(value));
 }
 
 std::string ActivityTest::Stored(int branch) const {

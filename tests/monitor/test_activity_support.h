@@ -77,7 +77,7 @@ public:
     void RunInTransaction(const std::function<void()>& work) override;
 
     std::map<int, std::optional<std::int32_t>> rows; // nullopt: NULL
-    std::string failure;                              // when set, every statement fails with it
+    std::string failure;                             // when set, every statement fails with it
     std::vector<std::string> statements;
     int connects = 0;
     int transactions = 0;

@@ -94,7 +94,9 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     "Ultimo arquivo de resposta: 08/03/2025 14:03:27"},
         OutcomeCase{"GoodReplyAtMidnightShowsTheDate",
-                    [] { return ActivityOutcome{ActivityOutcome::Kind::Good, {2025, 12, 31}}; },
+                    [] {
+                        return ActivityOutcome{ActivityOutcome::Kind::Good, {2025, 12, 31}};
+                    },
                     false,
                     {},
                     {},

@@ -40,8 +40,9 @@ TEST(CoreDatabase, KeepsTestingWhileTheStartUpErrorIsOpenAndTheServerComesBack) 
     CoreBench bench;
     const std::string send = bench.dir.Path() + "env/";
     std::filesystem::create_directory(send);
-    WriteBytes(bench.dir.Path() + "sistema_tervo.ini",
-               fmt::format("[zelnor]\r\nenvio={}\r\nresposta={}\r\ntempo=0\r\n", send, send + "x/"));
+    WriteBytes(
+        bench.dir.Path() + "sistema_tervo.ini",
+        fmt::format("[zelnor]\r\nenvio={}\r\nresposta={}\r\ntempo=0\r\n", send, send + "x/"));
     TDM tdm(bench.dir.Path(), bench.files, bench.sleeper);
     ServerDataModule dm(tdm, server);
     bench.core.AttachDataModule(dm);

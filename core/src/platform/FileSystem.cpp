@@ -92,8 +92,7 @@ std::string ReadWholeFile(const FileSystem& fs, const std::string& path, std::si
     return content;
 }
 
-std::string FileErrorMessage(std::string_view what, const std::string& path,
-                             const OsError& error) {
+std::string FileErrorMessage(std::string_view what, const std::string& path, const OsError& error) {
     // Blanks include line ends and other control characters, which some systems' texts end
     // with.
     std::string_view text = error.text;

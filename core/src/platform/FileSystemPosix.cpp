@@ -26,9 +26,8 @@ struct CodePair {
 };
 
 constexpr CodePair Codes[] = {
-    {2, ENOENT}, {3, ENOTDIR}, {4, EMFILE},   {5, EACCES},   {6, EBADF},
-    {8, ENOMEM}, {87, EINVAL}, {112, ENOSPC}, {183, EEXIST}, {206, ENAMETOOLONG},
-    {223, EFBIG},
+    {2, ENOENT},  {3, ENOTDIR},  {4, EMFILE},   {5, EACCES},         {6, EBADF},   {8, ENOMEM},
+    {87, EINVAL}, {112, ENOSPC}, {183, EEXIST}, {206, ENAMETOOLONG}, {223, EFBIG},
 };
 
 int WindowsCode(int error) noexcept {

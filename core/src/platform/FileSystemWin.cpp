@@ -1,11 +1,9 @@
-#include "mz/platform/FileSystem.h"
-
 #include "WinText.h"
-
-#include <fmt/format.h>
+#include "mz/platform/FileSystem.h"
 
 #include <algorithm>
 #include <array>
+#include <fmt/format.h>
 #include <utility>
 
 // <windows.h> comes after the header it would otherwise rename the methods of.
@@ -119,10 +117,9 @@ std::string WithoutTrailingStops(std::string text) {
 // Asked of an open handle rather than of the name's attributes, which devices such as NUL
 // answer like files. An open without access rights conflicts with no sharing rule.
 bool FileSystem::FileExists(const std::string& path) const {
-    const HandleGuard handle(::CreateFileA(path.c_str(), 0,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                           nullptr));
+    const HandleGuard handle(
+        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (handle.Get() == INVALID_HANDLE_VALUE || ::GetFileType(handle.Get()) != FILE_TYPE_DISK) {
         return false;
     }
@@ -172,8 +169,8 @@ void FileSystem::ReplaceFileAtomically(const std::string& from, const std::strin
 
 std::size_t FileSystem::WriteSome(File::Handle handle, const char* data, std::size_t size) const {
     DWORD written = 0;
-    if (!::WriteFile(ToHandle(handle), data, static_cast<DWORD>(std::min(size, MaxChunk)),
-                     &written, nullptr)) {
+    if (!::WriteFile(ToHandle(handle), data, static_cast<DWORD>(std::min(size, MaxChunk)), &written,
+                     nullptr)) {
         win::ThrowLastError();
     }
     return written;

@@ -1,7 +1,6 @@
 #include "mz/platform/InstanceLock.h"
 
 #include <utility>
-
 #include <windows.h>
 
 namespace mz::platform {

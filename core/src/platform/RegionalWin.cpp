@@ -1,11 +1,9 @@
-#include "mz/platform/Regional.h"
-
 #include "WinText.h"
+#include "mz/platform/Regional.h"
 
 #include <array>
 #include <optional>
 #include <string>
-
 #include <windows.h>
 
 namespace mz::platform {
@@ -19,15 +17,19 @@ std::optional<std::string> Item(const wchar_t* locale, LCTYPE type) {
     if (length <= 0) {
         return std::nullopt;
     }
-    return win::WideToCp1252(std::wstring_view(buffer.data(), static_cast<std::size_t>(length - 1)));
+    return win::WideToCp1252(
+        std::wstring_view(buffer.data(), static_cast<std::size_t>(length - 1)));
 }
 
 RegionalSettings Load(const wchar_t* locale) {
     WindowsLocaleItems items;
     const std::pair<std::string*, LCTYPE> wanted[] = {
-        {&items.shortDate, LOCALE_SSHORTDATE}, {&items.timeFormat, LOCALE_STIMEFORMAT},
-        {&items.am, LOCALE_S1159},             {&items.pm, LOCALE_S2359},
-        {&items.thousand, LOCALE_STHOUSAND},   {&items.decimal, LOCALE_SDECIMAL},
+        {&items.shortDate, LOCALE_SSHORTDATE},
+        {&items.timeFormat, LOCALE_STIMEFORMAT},
+        {&items.am, LOCALE_S1159},
+        {&items.pm, LOCALE_S2359},
+        {&items.thousand, LOCALE_STHOUSAND},
+        {&items.decimal, LOCALE_SDECIMAL},
     };
     for (const auto& [target, type] : wanted) {
         auto value = Item(locale, type);

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <string>
-
 #include <windows.h>
 
 namespace mz {
@@ -14,7 +13,7 @@ public:
     LocalDateTime Now() const override {
         SYSTEMTIME local{};
         ::GetLocalTime(&local);
-        return LocalDateTime{local.wYear, local.wMonth,  local.wDay,         local.wHour,
+        return LocalDateTime{local.wYear,   local.wMonth,  local.wDay,         local.wHour,
                              local.wMinute, local.wSecond, local.wMilliseconds};
     }
 };

@@ -11,10 +11,10 @@ namespace mz::platform {
 
 // An operating-system failure. code uses the Windows numbering where the failure has an
 // equivalent there (2 file not found, 3 path not found, 4 too many open files, 5 access denied,
-// 32 sharing violation, 112 disk full, 223 file too large), so messages that name codes read alike on every
-// platform; text is the operating system's own description (Windows-1252).
-// On POSIX systems: ENOENT 2, ENOTDIR 3, EMFILE/ENFILE 4, EACCES/EPERM/EROFS/EISDIR 5, EBADF 6,
-// ENOMEM 8, EINVAL 87, ENOSPC/EDQUOT 112, EEXIST 183, ENAMETOOLONG 206, EFBIG 223, a lock held by another
+// 32 sharing violation, 112 disk full, 223 file too large), so messages that name codes read alike
+// on every platform; text is the operating system's own description (Windows-1252). On POSIX
+// systems: ENOENT 2, ENOTDIR 3, EMFILE/ENFILE 4, EACCES/EPERM/EROFS/EISDIR 5, EBADF 6, ENOMEM 8,
+// EINVAL 87, ENOSPC/EDQUOT 112, EEXIST 183, ENAMETOOLONG 206, EFBIG 223, a lock held by another
 // open file 32; any other errno e gives 0x20000000 | e (bit 29 is the one Windows leaves to
 // applications, so these never read as one of its codes).
 struct OsError {
@@ -105,8 +105,7 @@ std::string ErrorText(int code);
 
 // "<what> "<path>". <the system's text without trailing blanks and full stops>", the form of
 // the "Cannot create file" and "Cannot open file" messages.
-std::string FileErrorMessage(std::string_view what, const std::string& path,
-                             const OsError& error);
+std::string FileErrorMessage(std::string_view what, const std::string& path, const OsError& error);
 
 // Reads a whole file opened with OpenMode::ReadFollowLinks. SystemError on failure; a file
 // longer than maxBytes fails with code 223 (file too large) rather than being read.
