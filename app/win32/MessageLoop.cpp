@@ -26,6 +26,13 @@ void MessageLoop::Deliver(MSG& msg) {
     DispatchMessageA(&msg);
 }
 
+void MessageLoop::RequestQuit() noexcept {
+    if (!quitRequested_) {
+        quitRequested_ = true;
+        PostQuitMessage(0);
+    }
+}
+
 int MessageLoop::Run() {
     MSG msg{};
     while (!quitRequested_) {

@@ -16,7 +16,9 @@ public:
     void AttachDialog(HWND dialog, KeyFilter filter);
     void DetachDialog() noexcept;
 
-    void RequestQuit() noexcept { quitRequested_ = true; }
+    // Remembered, and posted as WM_QUIT so that a loop waiting for messages wakes up (also
+    // when the request came in a sent message, which GetMessage handles without returning).
+    void RequestQuit() noexcept;
     bool QuitRequested() const noexcept { return quitRequested_; }
 
     // Runs until a quit has been requested (or WM_QUIT arrives); returns the exit code.

@@ -304,7 +304,6 @@ scenario_installer() {
 
     step "silent uninstall ends the running copy and keeps the settings"
     wine "$dir/Uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the uninstaller failed"
-    sleep 5; ls -la "$dir"
     expect_program_exit
     wait_for 30 test ! -e "$dir/Uninstall.exe" || fail "the uninstaller left itself behind"
     for file in MonitorZelnor.exe libmariadb.dll COPYING.LIB; do

@@ -61,6 +61,7 @@ std::string State(const std::string& key) {
     const HWND main = MainWindow();
     if (key == "exists") return main != nullptr ? "1" : "0";
     if (key == "tray") return TrayWindow() != nullptr ? "1" : "0";
+    if (key == "tray-title") return TrayWindow() != nullptr ? WindowText(TrayWindow()) : "";
     if (main == nullptr) return "";
     if (key == "visible") return IsWindowVisible(main) ? "1" : "0";
     if (key == "iconic") return IsIconic(main) ? "1" : "0";
@@ -81,7 +82,7 @@ std::string State(const std::string& key) {
 }
 
 void PrintState() {
-    for (const char* key : {"exists", "tray", "visible", "iconic", "foreground", "field", "status",
+    for (const char* key : {"exists", "tray", "tray-title", "visible", "iconic", "foreground", "field", "status",
                             "ok-mark", "box", "client"}) {
         std::printf("%s=%s\n", key, State(key).c_str());
     }
