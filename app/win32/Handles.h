@@ -101,8 +101,10 @@ public:
     }
 
     // Adds the icon again, as after the taskbar has been created anew.
+    // An icon that is still there (the message came without a new taskbar) is updated instead.
     void Add() noexcept {
-        added_ = Shell_NotifyIconA(NIM_ADD, &data_) != FALSE;
+        added_ = Shell_NotifyIconA(NIM_ADD, &data_) != FALSE ||
+                 Shell_NotifyIconA(NIM_MODIFY, &data_) != FALSE;
         if (added_) {
             Shell_NotifyIconA(NIM_SETVERSION, &data_);
         }

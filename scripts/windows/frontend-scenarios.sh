@@ -128,6 +128,11 @@ scenario_startup() {
     expect wait visible 1 10
     expect wait iconic 0 1
     expect wait client 372x152 1
+    expect wait centred 1 1
+    step "a new taskbar gets the icon again, once"
+    expect taskbar-created
+    sleep 1
+    [[ $(docked_icons) -eq $((before + 1)) ]] || fail "$(docked_icons) icons docked after TaskbarCreated"
     step "the menu's Fechar ends it and takes the icon away"
     expect tray rbuttonup
     expect pick-menu fechar 5
@@ -209,6 +214,24 @@ scenario_save_cancel() {
     expect key s alt
     expect wait visible 0 10
     grep -q "intervalo=15" "$dir/monitor_zelnor.ini" || fail "Alt+S did not write 15"
+    step "Space on a focused Salvar saves"
+    expect menu configuracoes
+    expect wait visible 1 10
+    expect set-field 14
+    expect focus salvar
+    expect key space
+    expect wait visible 0 10
+    grep -q "intervalo=14" "$dir/monitor_zelnor.ini" || fail "Space did not write 14"
+    step "Alt+C cancels"
+    expect menu configuracoes
+    expect wait visible 1 10
+    expect set-field 25
+    expect key c alt
+    expect wait visible 0 10
+    expect wait field 14 1
+    expect set-field 15
+    expect click salvar
+    expect wait visible 0 10
     step "Return on a focused Cancelar cancels"
     expect menu configuracoes
     expect wait visible 1 10

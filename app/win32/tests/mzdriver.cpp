@@ -9,6 +9,7 @@
 //   wait-prefix KEY TEXT SECONDS polls until state KEY starts with TEXT
 //   wait-gone SECONDS            the tray's window is gone (the program has ended)
 //   tray EVENT                   dblclick | rbuttonup | keyselect, as the notification area
+//   taskbar-created              the notification area's "TaskbarCreated" broadcast
 //   menu ITEM                    configuracoes | fechar, as the tray menu would command
 //   pick-menu ITEM SECONDS       waits for the open tray menu and chooses ITEM by its key
 //   set-field TEXT               the interval field's text
@@ -73,6 +74,22 @@ std::string State(const std::string& key) {
         const HWND box = FindWindowA("#32770", "Monitor Zelnor");
         return box != nullptr && IsWindowVisible(box) ? "1" : "0";
     }
+    if (key == "centred") {
+        RECT r{};
+        GetWindowRect(main, &r);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoA(MonitorFromWindow(main, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        const RECT& a = monitor.rcWork;
+        // The window manager may shift a mapped window by a few pixels of its frame.
+        constexpr int Slack = 2 * 16;
+        const bool centred = std::abs((r.left + r.right) - (a.left + a.right)) <= Slack &&
+                             std::abs((r.top + r.bottom) - (a.top + a.bottom)) <= Slack;
+        if (centred) return "1";
+        return "0 (window " + std::to_string(r.left) + "," + std::to_string(r.top) + "-" +
+               std::to_string(r.right) + "," + std::to_string(r.bottom) + ", work area " +
+               std::to_string(a.right) + "x" + std::to_string(a.bottom) + ")";
+    }
     if (key == "client") {
         RECT r{};
         GetClientRect(main, &r);
@@ -82,8 +99,8 @@ std::string State(const std::string& key) {
 }
 
 void PrintState() {
-    for (const char* key : {"exists", "tray", "tray-title", "visible", "iconic", "foreground", "field", "status",
-                            "ok-mark", "box", "client"}) {
+    for (const char* key : {"exists", "tray", "tray-title", "visible", "iconic", "foreground",
+                            "field", "status", "ok-mark", "box", "client", "centred"}) {
         std::printf("%s=%s\n", key, State(key).c_str());
     }
 }
@@ -195,6 +212,10 @@ int main(int argc, char** argv) {
         const LPARAM message = event == "dblclick" ? WM_LBUTTONDBLCLK
                                : event == "rbuttonup" ? WM_RBUTTONUP : NIN_KEYSELECT;
         PostMessageA(TrayWindow(), mz::win::TrayIcon::CallbackMessage, 0, MAKELPARAM(message, 1));
+        return 0;
+    }
+    if (command == "taskbar-created") {
+        PostMessageA(TrayWindow(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
         return 0;
     }
     if (command == "menu") {
