@@ -15,9 +15,8 @@ WindowBench::~WindowBench() {
     Settle();
 }
 
-TFrmInicio& WindowBench::Create(const platform::FileSystem* files) {
-    services = std::make_unique<Services>(Services{
-        files != nullptr ? *files : platform::SystemFileSystem(), clock, sleeper, regional});
+TFrmInicio& WindowBench::Create(const platform::FileSystem& files) {
+    services = std::make_unique<Services>(Services{files, clock, sleeper, regional});
     window = std::make_unique<TFrmInicio>(FrmInicioSetup{dir.Path()}, *services, desktop);
     return *window;
 }

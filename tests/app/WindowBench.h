@@ -70,7 +70,8 @@ public:
     }
 
     // Builds the window (the constructor runs its creation handler).
-    TFrmInicio& Create(const platform::FileSystem* files = nullptr);
+    TFrmInicio& Create() { return Create(realFiles); }
+    TFrmInicio& Create(const platform::FileSystem& files);
     // Shows it as the main loop does at start-up; its first activation hides it.
     void StartUp();
     // Brings it on screen and makes it the active window, as a double click on the icon does.
@@ -82,6 +83,7 @@ public:
 
     TempDir dir;
     WorkingDirectory cwd{dir.Root()};
+    platform::FileSystem realFiles;
     bool trayAvailable = true;
     QStringList errors;
     std::function<void()> duringError = [] {};

@@ -91,7 +91,7 @@ TEST_F(SettingsWindow, SavedValueBelowRangeDrivesTheCycleAndIsRaisedAtTheNextSta
 TEST_F(SettingsWindow, SaveToAReadOnlyFileShowsTheWriteErrorAndKeepsTheWindow) {
     const ReadOnlyFiles files;
     bench.window.reset();
-    bench.Create(&files);
+    bench.Create(files);
     bench.StartUp();
     bench.BringUp();
     bench.SetFieldText("20");

@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Window, ReadOnlyProgramDirectoryShowsTheWriteErrorAndRunsWithFive) {
     WindowBench bench;
     const ReadOnlyFiles files;
-    TFrmInicio& window = bench.Create(&files);
+    TFrmInicio& window = bench.Create(files);
     EXPECT_EQ(bench.errors, QStringList{QString::fromStdString("Unable to write to " +
                                                                bench.IntervalPath() + ".")});
     EXPECT_EQ(bench.FieldText(), QStringLiteral("5"));
