@@ -13,22 +13,6 @@
 
 namespace mz {
 
-namespace {
-
-// Detaches the data module from the core before the module goes, whatever ends the run.
-class Attachment {
-public:
-    Attachment(MonitorCore& core, IDataModule& dm) : core_(core) { core_.AttachDataModule(dm); }
-    ~Attachment() { core_.DetachDataModule(); }
-    Attachment(const Attachment&) = delete;
-    Attachment& operator=(const Attachment&) = delete;
-
-private:
-    MonitorCore& core_;
-};
-
-} // namespace
-
 // The composition root: every system service is resolved here, once, and handed down.
 int RunMonitorZelnor(int argc, char** argv, std::chrono::milliseconds tickPeriod) {
     QApplication app(argc, argv);
@@ -55,7 +39,7 @@ int RunMonitorZelnor(int argc, char** argv, std::chrono::milliseconds tickPeriod
     // timer stops and its tray icon goes).
     TFrmInicio window(FrmInicioSetup{programDirectory, tickPeriod}, services, desktop);
     TDM dm(programDirectory, services.files, services.sleeper);
-    const Attachment attachment(window.Core(), dm);
+    const DataModuleAttachment attachment(window.Core(), dm);
     const SingleInstanceServer server(programDirectory, [&window] { window.ShowFromTray(); });
 
     window.show();

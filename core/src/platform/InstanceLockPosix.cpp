@@ -10,8 +10,6 @@
 namespace mz::platform {
 namespace {
 
-constexpr std::intptr_t Unlocked = -1;
-
 // The lock file, or the directory itself where no file can be made in it.
 int OpenLockTarget(const std::string& programDirectory) {
     const std::string directory = Cp1252ToUtf8(programDirectory);
@@ -40,21 +38,6 @@ std::optional<InstanceLock> InstanceLock::TryAcquire(const std::string& programD
         return InstanceLock(Unlocked);
     }
     return InstanceLock(fd);
-}
-
-InstanceLock::InstanceLock(InstanceLock&& other) noexcept
-    : handle_(std::exchange(other.handle_, Unlocked)) {}
-
-InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = std::exchange(other.handle_, Unlocked);
-    }
-    return *this;
-}
-
-InstanceLock::~InstanceLock() {
-    Release();
 }
 
 void InstanceLock::Release() noexcept {

@@ -4,11 +4,7 @@
 #include <windows.h>
 
 namespace mz::platform {
-namespace {
-
-constexpr std::intptr_t Unlocked = -1; // INVALID_HANDLE_VALUE
-
-} // namespace
+namespace {} // namespace
 
 // The lock is a handle on the lock file that shares nothing: a second open fails with a
 // sharing violation for as long as it lives, and the system closes it when the process ends.
@@ -26,21 +22,6 @@ std::optional<InstanceLock> InstanceLock::TryAcquire(const std::string& programD
         return std::nullopt;
     }
     return InstanceLock(Unlocked);
-}
-
-InstanceLock::InstanceLock(InstanceLock&& other) noexcept
-    : handle_(std::exchange(other.handle_, Unlocked)) {}
-
-InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = std::exchange(other.handle_, Unlocked);
-    }
-    return *this;
-}
-
-InstanceLock::~InstanceLock() {
-    Release();
 }
 
 void InstanceLock::Release() noexcept {

@@ -26,9 +26,11 @@ public:
     ~InstanceLock();
 
 private:
+    static constexpr std::intptr_t Unlocked = -1; // also INVALID_HANDLE_VALUE
+
     explicit InstanceLock(std::intptr_t handle) noexcept : handle_(handle) {}
     void Release() noexcept;
-    std::intptr_t handle_ = -1; // -1: running unlocked
+    std::intptr_t handle_ = Unlocked;
 };
 
 } // namespace mz::platform

@@ -81,4 +81,19 @@ private:
     std::unique_ptr<IActivityTest> test_;
 };
 
+// Attaches a data module to a core for its own lifetime, so the core lets go of the module
+// before the module goes, whatever ends the run.
+class DataModuleAttachment {
+public:
+    DataModuleAttachment(MonitorCore& core, IDataModule& dm) : core_(core) {
+        core_.AttachDataModule(dm);
+    }
+    ~DataModuleAttachment() { core_.DetachDataModule(); }
+    DataModuleAttachment(const DataModuleAttachment&) = delete;
+    DataModuleAttachment& operator=(const DataModuleAttachment&) = delete;
+
+private:
+    MonitorCore& core_;
+};
+
 } // namespace mz
