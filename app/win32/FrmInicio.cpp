@@ -22,12 +22,9 @@ struct Placement {
 };
 
 constexpr Placement Layout[] = {
-    {IDC_IMAGE1, {16, 16, 16 + 339, 16 + 59}},
-    {IDC_LBL1, {8, 79, 8 + 150, 79 + 13}},
-    {IDC_LBL3, {71, 99, 71 + 42, 99 + 13}},
-    {IDC_IMGOK, {119, 96, 119 + 24, 96 + 24}},
-    {IDC_BTNSALVAR, {196, 98, 196 + 80, 98 + 25}},
-    {IDC_BTNCANCELAR, {280, 98, 280 + 80, 98 + 25}},
+    {IDC_IMAGE1, {16, 16, 16 + 339, 16 + 59}},     {IDC_LBL1, {8, 79, 8 + 150, 79 + 13}},
+    {IDC_LBL3, {71, 99, 71 + 42, 99 + 13}},        {IDC_IMGOK, {119, 96, 119 + 24, 96 + 24}},
+    {IDC_BTNSALVAR, {196, 98, 196 + 80, 98 + 25}}, {IDC_BTNCANCELAR, {280, 98, 280 + 80, 98 + 25}},
 };
 constexpr RECT FieldPixels{8, 95, 8 + 57, 95 + 21};
 
@@ -37,7 +34,8 @@ int TextWidth(HWND label) {
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
     GetWindowTextA(label, text.data(), length + 1);
     const HDC dc = GetDC(label);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     SIZE extent{};
     GetTextExtentPoint32A(dc, text.c_str(), length, &extent);
     SelectObject(dc, old);
@@ -59,8 +57,9 @@ void FitLabel(HWND label) {
 
 TFrmInicio::TFrmInicio(const FrmInicioSetup& setup, const Services& services,
                        RegionalSettingsOwner& regional, MessageLoop& loop)
-    : services_(services), regional_(regional), loop_(loop), core_(setup.programDirectory, services, *this),
-      pictures_(setup.instance), background_(CreateSolidBrush(RGB(255, 255, 255))) {
+    : services_(services), regional_(regional), loop_(loop),
+      core_(setup.programDirectory, services, *this), pictures_(setup.instance),
+      background_(CreateSolidBrush(RGB(255, 255, 255))) {
     dialog_ = WindowHandle(CreateDialogWindow(setup.instance));
     BuildLayout();
     // The timer counts from the building of the window, before the settings are loaded and
@@ -100,7 +99,8 @@ void TFrmInicio::BuildLayout() {
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(pictures_.iconSmall.Get()));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(pictures_.iconSmall.Get()));
     SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(pictures_.iconLarge.Get()));
 
     for (const Placement& place : Layout) {

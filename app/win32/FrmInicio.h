@@ -1,13 +1,12 @@
 #pragma once
-#include "mz/Services.h"
-#include "mz/monitor/MonitorCore.h"
-#include "mz/monitor/MonitorView.h"
-
 #include "Handles.h"
 #include "IntervalField.h"
 #include "MessageLoop.h"
 #include "Pictures.h"
 #include "TrayIcon.h"
+#include "mz/Services.h"
+#include "mz/monitor/MonitorCore.h"
+#include "mz/monitor/MonitorView.h"
 
 #include <chrono>
 #include <memory>

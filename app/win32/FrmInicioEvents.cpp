@@ -1,7 +1,6 @@
 // The main window's messages and keys, the tray's handlers and the window's trips between the
 // screen and the tray.
 #include "FrmInicio.h"
-
 #include "resource.h"
 
 namespace mz::win {

@@ -7,8 +7,7 @@
 
 namespace mz::win {
 
-template <typename Handle, typename Release>
-class UniqueHandle {
+template <typename Handle, typename Release> class UniqueHandle {
 public:
     UniqueHandle() = default;
     explicit UniqueHandle(Handle handle) noexcept : handle_(handle) {}

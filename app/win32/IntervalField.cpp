@@ -1,9 +1,8 @@
 #include "IntervalField.h"
 
+#include "Win32.h"
 #include "mz/monitor/IntervalRules.h"
 #include "mz/monitor/MonitorCore.h"
-
-#include "Win32.h"
 
 #include <string>
 

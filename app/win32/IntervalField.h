@@ -28,8 +28,8 @@ public:
     void Place(const RECT& pixels) const;
 
 private:
-    static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self);
     bool HandleEditMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND edit_;

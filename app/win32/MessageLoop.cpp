@@ -15,7 +15,8 @@ void MessageLoop::DetachDialog() noexcept {
 }
 
 void MessageLoop::Deliver(MSG& msg) {
-    const bool forDialog = dialog_ != nullptr && (msg.hwnd == dialog_ || IsChild(dialog_, msg.hwnd));
+    const bool forDialog =
+        dialog_ != nullptr && (msg.hwnd == dialog_ || IsChild(dialog_, msg.hwnd));
     if (forDialog && filter_ && filter_(msg)) {
         return;
     }

@@ -30,9 +30,9 @@ ImageListHandle LoadImageList(HINSTANCE instance, int id, int size) {
 
 Pictures::Pictures(HINSTANCE instance)
     : iconSmall(LoadIconSized(instance, 16)), iconLarge(LoadIconSized(instance, 32)),
-      banner(LoadBitmapResource(instance, IDB_BANNER)),
-      ok(LoadBitmapResource(instance, IDB_OK)), save(LoadImageList(instance, IDB_SAVE, 20)),
-      cancel(LoadImageList(instance, IDB_CANCEL, 20)) {}
+      banner(LoadBitmapResource(instance, IDB_BANNER)), ok(LoadBitmapResource(instance, IDB_OK)),
+      save(LoadImageList(instance, IDB_SAVE, 20)), cancel(LoadImageList(instance, IDB_CANCEL, 20)) {
+}
 
 void SetButtonImage(HWND button, HIMAGELIST images) {
     BUTTON_IMAGELIST list{};

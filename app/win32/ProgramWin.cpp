@@ -1,15 +1,14 @@
 #include "ProgramWin.h"
 
+#include "FrmInicio.h"
+#include "MessageLoop.h"
+#include "TrayIcon.h"
+#include "Win32.h"
 #include "mz/Services.h"
 #include "mz/data/UDM.h"
 #include "mz/platform/InstanceLock.h"
 #include "mz/platform/Regional.h"
 #include "mz/platform/System.h"
-
-#include "FrmInicio.h"
-#include "MessageLoop.h"
-#include "TrayIcon.h"
-#include "Win32.h"
 
 namespace mz::win {
 
@@ -48,8 +47,8 @@ int RunMonitorZelnor(int showCommand, std::chrono::milliseconds tickPeriod) {
     InitCommonControls();
 
     RegionalSettingsOwner regional([] { return platform::LoadRegionalSettings(); });
-    const Services services{platform::SystemFileSystem(), SystemClock(),
-                            platform::SystemSleeper(), regional.Current()};
+    const Services services{platform::SystemFileSystem(), SystemClock(), platform::SystemSleeper(),
+                            regional.Current()};
     MessageLoop loop;
     const HINSTANCE instance = GetModuleHandleA(nullptr);
 

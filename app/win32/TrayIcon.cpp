@@ -55,9 +55,9 @@ TrayIcon::TrayIcon(HINSTANCE instance, const std::string& programDirectory, HICO
     RegisterTrayClass(instance);
     // A plain hidden top-level window rather than a message-only one: only top-level windows
     // hear the "TaskbarCreated" broadcast.
-    window_ = WindowHandle(CreateWindowExA(0, WindowClass, WindowTitle(programDirectory).c_str(),
-                                           WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
-                                           nullptr));
+    window_ =
+        WindowHandle(CreateWindowExA(0, WindowClass, WindowTitle(programDirectory).c_str(),
+                                     WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
     SetWindowLongPtrA(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrA(window_.Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
     // Lets a second copy, started by the same user, post its request past UIPI.

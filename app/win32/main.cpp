@@ -1,5 +1,4 @@
 #include "ProgramWin.h"
-
 #include "Win32.h"
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,

@@ -3,7 +3,7 @@
 # provides DISPLAY, MZ_DB_DIR, MZ_WORK_DIR and MZ_SCRIPTS_DIR. Arguments: scenario names (all
 # when none).
 set -euo pipefail
-# shellcheck source=../lib/process.sh
+# shellcheck source=../lib/process.sh disable=SC1091
 source "$MZ_SCRIPTS_DIR/lib/process.sh"
 
 readonly bin=$MZ_WIN_BIN work=$MZ_WORK_DIR
@@ -302,7 +302,8 @@ scenario_installer() {
     setup=$(realpath "${MZ_INSTALLER:?MZ_INSTALLER names the installer to test}")
     local dir
     dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/MonitorZelnor"
-    local menu="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+    local menu
+    menu="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
     step "silent install"
     wine "$(winpath "$setup")" /S </dev/null >/dev/null 2>&1 || fail "the installer failed"
     local file
@@ -312,6 +313,7 @@ scenario_installer() {
     [[ -f "$menu/Monitor Zelnor.lnk" ]] || fail "no Start-menu shortcut"
     local command
     command=$(run_value)
+    # shellcheck disable=SC1003 # backslashes of a Windows path, not escapes
     [[ $command == '"C:\users\'*'\AppData\Local\Programs\MonitorZelnor\MonitorZelnor.exe"' ]] ||
         fail "the Run value is \"$command\""
     wine reg query "$uninstall_key" /v QuietUninstallString >/dev/null 2>&1 || fail "no uninstall entry"

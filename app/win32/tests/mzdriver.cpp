@@ -19,10 +19,9 @@
 //                                up, down, or one character (typed)
 //   spin up|down                 a click on an arrow of the up-down control
 //   syscommand minimize|restore|close   the title bar's buttons and the taskbar button
-#include "../resource.h"
 #include "../TrayIcon.h"
-
 #include "../Win32.h"
+#include "../resource.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,9 +32,15 @@ namespace {
 
 constexpr const char* Caption = "Monitor Zelnor 1.0.0";
 
-HWND MainWindow() { return FindWindowA("#32770", Caption); }
-HWND TrayWindow() { return FindWindowA(mz::win::TrayIcon::WindowClass, nullptr); }
-HWND Item(int id) { return GetDlgItem(MainWindow(), id); }
+HWND MainWindow() {
+    return FindWindowA("#32770", Caption);
+}
+HWND TrayWindow() {
+    return FindWindowA(mz::win::TrayIcon::WindowClass, nullptr);
+}
+HWND Item(int id) {
+    return GetDlgItem(MainWindow(), id);
+}
 
 std::string WindowText(HWND hwnd) {
     char buffer[512] = {};
@@ -60,16 +65,26 @@ std::string StatusText() {
 
 std::string State(const std::string& key) {
     const HWND main = MainWindow();
-    if (key == "exists") return main != nullptr ? "1" : "0";
-    if (key == "tray") return TrayWindow() != nullptr ? "1" : "0";
-    if (key == "tray-title") return TrayWindow() != nullptr ? WindowText(TrayWindow()) : "";
-    if (main == nullptr) return "";
-    if (key == "visible") return IsWindowVisible(main) ? "1" : "0";
-    if (key == "iconic") return IsIconic(main) ? "1" : "0";
-    if (key == "foreground") return GetForegroundWindow() == main ? "1" : "0";
-    if (key == "field") return WindowText(Item(IDC_EDTMINUTOS));
-    if (key == "status") return StatusText();
-    if (key == "ok-mark") return IsWindowVisible(Item(IDC_IMGOK)) ? "1" : "0";
+    if (key == "exists")
+        return main != nullptr ? "1" : "0";
+    if (key == "tray")
+        return TrayWindow() != nullptr ? "1" : "0";
+    if (key == "tray-title")
+        return TrayWindow() != nullptr ? WindowText(TrayWindow()) : "";
+    if (main == nullptr)
+        return "";
+    if (key == "visible")
+        return IsWindowVisible(main) ? "1" : "0";
+    if (key == "iconic")
+        return IsIconic(main) ? "1" : "0";
+    if (key == "foreground")
+        return GetForegroundWindow() == main ? "1" : "0";
+    if (key == "field")
+        return WindowText(Item(IDC_EDTMINUTOS));
+    if (key == "status")
+        return StatusText();
+    if (key == "ok-mark")
+        return IsWindowVisible(Item(IDC_IMGOK)) ? "1" : "0";
     if (key == "box") {
         const HWND box = FindWindowA("#32770", "Monitor Zelnor");
         return box != nullptr && IsWindowVisible(box) ? "1" : "0";
@@ -85,7 +100,8 @@ std::string State(const std::string& key) {
         constexpr int Slack = 2 * 16;
         const bool centred = std::abs((r.left + r.right) - (a.left + a.right)) <= Slack &&
                              std::abs((r.top + r.bottom) - (a.top + a.bottom)) <= Slack;
-        if (centred) return "1";
+        if (centred)
+            return "1";
         return "0 (window " + std::to_string(r.left) + "," + std::to_string(r.top) + "-" +
                std::to_string(r.right) + "," + std::to_string(r.bottom) + ", work area " +
                std::to_string(a.right) + "x" + std::to_string(a.bottom) + ")";
@@ -105,12 +121,13 @@ void PrintState() {
     }
 }
 
-template <typename Check>
-bool WaitFor(double seconds, Check check) {
+template <typename Check> bool WaitFor(double seconds, Check check) {
     const DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
     for (;;) {
-        if (check()) return true;
-        if (static_cast<LONG>(GetTickCount() - end) >= 0) return false;
+        if (check())
+            return true;
+        if (static_cast<LONG>(GetTickCount() - end) >= 0)
+            return false;
         Sleep(100);
     }
 }
@@ -131,17 +148,24 @@ int PostKey(const std::string& name, bool alt) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     DWORD thread = GetWindowThreadProcessId(MainWindow(), nullptr);
-    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr) target = info.hwndFocus;
-    if (target == nullptr) target = MainWindow();
+    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr)
+        target = info.hwndFocus;
+    if (target == nullptr)
+        target = MainWindow();
     const LPARAM altBit = alt ? (1 << 29) : 0;
     const UINT down = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
     const UINT up = alt ? WM_SYSKEYUP : WM_KEYUP;
     WPARAM vk = 0;
-    if (name == "escape") vk = VK_ESCAPE;
-    else if (name == "return") vk = VK_RETURN;
-    else if (name == "space") vk = VK_SPACE;
-    else if (name == "up") vk = VK_UP;
-    else if (name == "down") vk = VK_DOWN;
+    if (name == "escape")
+        vk = VK_ESCAPE;
+    else if (name == "return")
+        vk = VK_RETURN;
+    else if (name == "space")
+        vk = VK_SPACE;
+    else if (name == "up")
+        vk = VK_UP;
+    else if (name == "down")
+        vk = VK_DOWN;
     else if (name.size() == 1 && !alt) {
         PostMessageA(target, WM_CHAR, static_cast<unsigned char>(name[0]), 1);
         return 0;
@@ -173,19 +197,23 @@ int PickMenu(const std::string& item, double seconds) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return Fail("no command");
+    if (argc < 2)
+        return Fail("no command");
     const std::string command = argv[1];
     auto arg = [&](int i) { return i < argc ? std::string(argv[i]) : std::string(); };
     auto seconds = [&](int i) { return i < argc ? std::atof(argv[i]) : 10.0; };
 
     if (command == "wait-ready") {
-        return WaitFor(seconds(2), [] { return MainWindow() != nullptr && TrayWindow() != nullptr; })
-                   ? 0 : Fail("the program's windows did not appear");
+        return WaitFor(seconds(2),
+                       [] { return MainWindow() != nullptr && TrayWindow() != nullptr; })
+                   ? 0
+                   : Fail("the program's windows did not appear");
     }
     if (command == "close-box") {
         // OK on the program's error box.
         const HWND box = FindWindowA("#32770", "Monitor Zelnor");
-        if (box == nullptr) return Fail("no error box");
+        if (box == nullptr)
+            return Fail("no error box");
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return 0;
     }
@@ -196,21 +224,26 @@ int main(int argc, char** argv) {
     if (command == "wait" || command == "wait-prefix") {
         const std::string key = arg(2), value = arg(3);
         const bool prefix = command == "wait-prefix";
-        return WaitFor(seconds(4), [&] {
-                   const std::string now = State(key);
-                   return prefix ? now.rfind(value, 0) == 0 : now == value;
-               })
-                   ? 0 : Fail(key + " never became " + value);
+        return WaitFor(seconds(4),
+                       [&] {
+                           const std::string now = State(key);
+                           return prefix ? now.rfind(value, 0) == 0 : now == value;
+                       })
+                   ? 0
+                   : Fail(key + " never became " + value);
     }
     if (command == "wait-gone") {
         return WaitFor(seconds(2), [] { return TrayWindow() == nullptr; })
-                   ? 0 : Fail("the program did not end");
+                   ? 0
+                   : Fail("the program did not end");
     }
-    if (MainWindow() == nullptr || TrayWindow() == nullptr) return Fail("the program is not running");
+    if (MainWindow() == nullptr || TrayWindow() == nullptr)
+        return Fail("the program is not running");
     if (command == "tray") {
         const std::string event = arg(2);
-        const LPARAM message = event == "dblclick" ? WM_LBUTTONDBLCLK
-                               : event == "rbuttonup" ? WM_RBUTTONUP : NIN_KEYSELECT;
+        const LPARAM message = event == "dblclick"    ? WM_LBUTTONDBLCLK
+                               : event == "rbuttonup" ? WM_RBUTTONUP
+                                                      : NIN_KEYSELECT;
         PostMessageA(TrayWindow(), mz::win::TrayIcon::CallbackMessage, 0, MAKELPARAM(message, 1));
         return 0;
     }
@@ -219,10 +252,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "menu") {
-        PostMessageA(TrayWindow(), WM_COMMAND, arg(2) == "fechar" ? IDM_FECHAR : IDM_CONFIGURACOES, 0);
+        PostMessageA(TrayWindow(), WM_COMMAND, arg(2) == "fechar" ? IDM_FECHAR : IDM_CONFIGURACOES,
+                     0);
         return 0;
     }
-    if (command == "pick-menu") return PickMenu(arg(2), seconds(3));
+    if (command == "pick-menu")
+        return PickMenu(arg(2), seconds(3));
     if (command == "set-field") {
         SendMessageA(Item(IDC_EDTMINUTOS), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
         return 0;
@@ -234,10 +269,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "focus") {
-        SendMessageA(MainWindow(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(ButtonId(arg(2)))), TRUE);
+        SendMessageA(MainWindow(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(ButtonId(arg(2)))),
+                     TRUE);
         return 0;
     }
-    if (command == "key") return PostKey(arg(2), arg(3) == "alt");
+    if (command == "key")
+        return PostKey(arg(2), arg(3) == "alt");
     if (command == "spin") {
         // A press and release on the upper or lower arrow of the up-down control.
         const HWND spin = Item(IDC_SPIN);
@@ -251,7 +288,9 @@ int main(int argc, char** argv) {
     }
     if (command == "syscommand") {
         const std::string which = arg(2);
-        const WPARAM command = which == "close" ? SC_CLOSE : which == "restore" ? SC_RESTORE : SC_MINIMIZE;
+        const WPARAM command = which == "close"     ? SC_CLOSE
+                               : which == "restore" ? SC_RESTORE
+                                                    : SC_MINIMIZE;
         PostMessageA(MainWindow(), WM_SYSCOMMAND, command, 0);
         return 0;
     }
