@@ -14,18 +14,6 @@ namespace mz::win {
 
 namespace {
 
-// Detaches the data module from the core before the module goes, whatever ends the run.
-class Attachment {
-public:
-    Attachment(MonitorCore& core, IDataModule& dm) : core_(core) { core_.AttachDataModule(dm); }
-    ~Attachment() { core_.DetachDataModule(); }
-    Attachment(const Attachment&) = delete;
-    Attachment& operator=(const Attachment&) = delete;
-
-private:
-    MonitorCore& core_;
-};
-
 void InitCommonControls() {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
@@ -57,7 +45,7 @@ int RunMonitorZelnor(int showCommand, std::chrono::milliseconds tickPeriod) {
     TFrmInicio window(FrmInicioSetup{instance, programDirectory, tickPeriod}, services, regional,
                       loop);
     TDM dm(programDirectory, services.files, services.sleeper);
-    const Attachment attachment(window.Core(), dm);
+    const DataModuleAttachment attachment(window.Core(), dm);
 
     window.Show(showCommand);
     return loop.QuitRequested() ? 0 : loop.Run();

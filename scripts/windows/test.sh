@@ -27,3 +27,4 @@ mkdir -p "$WINEPREFIX"
 "$root/scripts/windows/wine-run.sh" wineboot -i >/dev/null 2>&1
 
 ctest --test-dir "$build" --output-on-failure -j"$jobs"
+"$root/scripts/windows/frontend-test.sh" "$build"
