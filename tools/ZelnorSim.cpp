@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <ctime>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/file.h>
+#include <thread>
 
 namespace zelnor_sim {
 
@@ -38,39 +35,21 @@ bool ParseMilliseconds(std::string_view text, int& value) {
     return error == std::errc() && end == text.data() + text.size() && value >= 0;
 }
 
-void LogError(const std::string& what) {
-    std::fprintf(stderr, "zelnor_sim: %s: %s\n", what.c_str(), std::strerror(errno));
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 // Written under a temporary name and renamed, so a reader never meets half a reply.
 bool WriteAtomically(const Options& options, const std::string& name, std::string_view content) {
     const std::string temporary =
-        JoinPath(options.reply, ".zelnor_sim." + std::to_string(::getpid()) + "." + name);
+        JoinPath(options.reply, ".zelnor_sim." + ProcessTag() + "." + name);
     {
-        const Fd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-        if (!fd || !WriteAll(fd.get(), content)) {
+        const auto file = OutputFile::Create(temporary, false);
+        if (!file || !file->Write(content)) {
             LogError("cannot write " + temporary);
-            ::unlink(temporary.c_str());
+            RemoveFile(temporary);
             return false;
         }
     }
-    if (::rename(temporary.c_str(), JoinPath(options.reply, name).c_str()) != 0) {
+    if (!RenameReplacing(temporary, JoinPath(options.reply, name))) {
         LogError("cannot rename " + temporary);
-        ::unlink(temporary.c_str());
+        RemoveFile(temporary);
         return false;
     }
     return true;
@@ -78,19 +57,18 @@ bool WriteAtomically(const Options& options, const std::string& name, std::strin
 
 // Creates the reply under its own name, locked, and writes it a byte at a time spread over
 // --hold-ms, as a slow service would; readers that respect the lock are kept out meanwhile.
-bool WriteHeld(const Options& options, const std::string& name, std::string_view content,
-               const volatile std::sig_atomic_t& stop) {
+bool WriteHeld(const Options& options, const std::string& name, std::string_view content) {
     const std::string path = JoinPath(options.reply, name);
-    const Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!fd || ::flock(fd.get(), LOCK_EX) != 0) {
+    const auto file = OutputFile::Create(path, true);
+    if (!file) {
         LogError("cannot hold " + path);
         return false;
     }
     LogLine("holding " + name);
     const int pause = options.holdMs / static_cast<int>(content.size());
     for (const char c : content) {
-        SleepMs(pause, stop);
-        if (stop || !WriteAll(fd.get(), std::string_view(&c, 1))) {
+        SleepMs(pause);
+        if (StopRequested() || !file->Write(std::string_view(&c, 1))) {
             return false;
         }
     }
@@ -109,9 +87,13 @@ const char* Usage() {
            "  none   no reply at all\n"
            "  empty  an empty reply file\n"
            "  hold   the good reply, written slowly over --hold-ms (default 1000) while the\n"
-           "         file is locked with flock(LOCK_EX)\n"
+           "         file is locked (flock(LOCK_EX); on Windows, opened without sharing)\n"
            "--delay-ms waits before answering; --once stops after the first request.\n"
+#ifdef _WIN32
+           "Stops on Ctrl+C, Ctrl+Break, or when the event Local\\zelnor_sim.stop.PID is set.\n";
+#else
            "Stops on SIGINT or SIGTERM.\n";
+#endif
 }
 
 const char* ModeName(Mode mode) {
@@ -168,8 +150,16 @@ ParseResult ParseOptions(int argc, char** argv) {
 }
 
 std::string JoinPath(const std::string& directory, const std::string& name) {
-    return !directory.empty() && directory.back() == '/' ? directory + name
-                                                         : directory + "/" + name;
+#ifdef _WIN32
+    constexpr std::string_view Separators = "\\/";
+    constexpr char Separator = '\\';
+#else
+    constexpr std::string_view Separators = "/";
+    constexpr char Separator = '/';
+#endif
+    return !directory.empty() && Separators.find(directory.back()) != std::string_view::npos
+               ? directory + name
+               : directory + Separator + name;
 }
 
 void LogLine(const std::string& line) {
@@ -177,21 +167,23 @@ void LogLine(const std::string& line) {
     std::fflush(stdout);
 }
 
-void SleepMs(int ms, const volatile std::sig_atomic_t& stop) {
-    while (ms > 0 && !stop) {
+void LogError(const std::string& what) {
+    std::fprintf(stderr, "zelnor_sim: %s: %s\n", what.c_str(), LastErrorText().c_str());
+}
+
+void SleepMs(int ms) {
+    while (ms > 0 && !StopRequested()) {
         const int slice = std::min(ms, PollIntervalMs);
-        const timespec duration{0, static_cast<long>(slice) * 1'000'000L};
-        ::nanosleep(&duration, nullptr);
+        std::this_thread::sleep_for(std::chrono::milliseconds(slice));
         ms -= slice;
     }
 }
 
-void Answer(const Options& options, const std::string& name, const std::string& request,
-            const volatile std::sig_atomic_t& stop) {
+void Answer(const Options& options, const std::string& name, const std::string& request) {
     const std::string line = request.substr(0, request.find_first_of("\r\n"));
     LogLine("request " + name + " " + line);
-    SleepMs(options.delayMs, stop);
-    if (stop) {
+    SleepMs(options.delayMs);
+    if (StopRequested()) {
         return;
     }
     const std::string prefix = line.substr(0, 6);
@@ -213,7 +205,7 @@ void Answer(const Options& options, const std::string& name, const std::string& 
         return;
     }
     case Mode::Hold:
-        if (WriteHeld(options, name, prefix + "OK\r\n", stop)) {
+        if (WriteHeld(options, name, prefix + "OK\r\n")) {
             LogLine("answer " + name + " hold " + prefix + "OK");
         }
         return;

@@ -27,7 +27,7 @@ TEST_F(ActivityTest, GetsAGoodAnswerFromTheService) {
     EXPECT_EQ(scenario.window.status, "Ultimo arquivo de resposta: 08/03/2025 14:03:27");
     EXPECT_FALSE(std::filesystem::exists(scenario.ReplyPath()));
     EXPECT_EQ(TryReadBytes(scenario.RequestPath()), "000197\r\n");
-    service.Signal(SIGTERM);
+    service.Stop();
     EXPECT_EQ(service.Wait(), 0);
 }
 
@@ -49,7 +49,7 @@ TEST_F(ActivityTest, LeavesAReplyTheServiceIsStillWriting) {
 
     EXPECT_TRUE(std::filesystem::exists(scenario.ReplyPath()));
     EXPECT_EQ(scenario.window.status, "");
-    service.Signal(SIGTERM);
+    service.Stop();
     EXPECT_EQ(service.Wait(), 0);
 }
 
