@@ -2,8 +2,9 @@
 #             [DEFINITIONS ...])
 # Builds one GoogleTest program and registers each of its tests with CTest under its lane's
 # label. "unit" tests need neither root, nor a database server, nor a display; "db" tests start
-# private MariaDB servers (a window test that does is "db" too); "gui" tests need Qt. QT runs
-# the tests on Qt's offscreen platform.
+# private MariaDB servers (a window test that does is "db" too; on Windows they share the test
+# script's server, one at a time); "gui" tests need Qt. QT runs the tests on Qt's offscreen
+# platform.
 function(mz_add_test)
   cmake_parse_arguments(PARSE_ARGV 0 ARG "QT" "NAME;LABEL;TIMEOUT" "SOURCES;LIBRARIES;DEFINITIONS")
   if(NOT ARG_NAME OR NOT ARG_SOURCES OR NOT ARG_LABEL MATCHES "^(unit|db|gui)$")
@@ -17,12 +18,16 @@ function(mz_add_test)
   if(ARG_DEFINITIONS)
     target_compile_definitions(${ARG_NAME} PRIVATE ${ARG_DEFINITIONS})
   endif()
-  set(environment "")
+  set(properties "")
   if(ARG_QT)
-    set(environment ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    list(APPEND properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
+  if(WIN32 AND ARG_LABEL STREQUAL "db")
+    # Windows tests share the one server of scripts/windows/test.sh, and each test empties it.
+    list(APPEND properties RESOURCE_LOCK mariadb)
   endif()
   gtest_discover_tests(${ARG_NAME}
     DISCOVERY_MODE PRE_TEST
     NO_PRETTY_VALUES
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ${environment})
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ${properties})
 endfunction()

@@ -1,161 +1,14 @@
+// The part of the MariaDB fixture both platforms share: the administrator's connection, the
+// schema, and the shared instance. Starting or finding the server is MariaDbServerPosix.cpp's
+// and MariaDbServerWin.cpp's.
 #include "MariaDbServer.h"
 
-#include "ChildProcess.h"
+#include "MariaDbRootConnection.h"
 
-#include <chrono>
-#include <csignal>
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <fmt/format.h>
-#include <mysql.h>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-#include <vector>
 
 namespace mz::test {
-
-namespace {
-
-using namespace std::chrono_literals;
-using SteadyClock = std::chrono::steady_clock;
-
-constexpr auto InstallTimeout = 60s;
-constexpr auto StartTimeout = 30s;
-constexpr auto StopTimeout = 30s;
-constexpr auto PollPeriod = 10ms; // between attempts to reach a starting server
-
-bool RunningAsRoot() {
-    return ::geteuid() == 0;
-}
-
-// Creates the server's system tables in dataDirectory.
-void RunInstall(const std::string& dataDirectory, const std::string& log) {
-    std::vector<std::string> arguments{"mariadb-install-db",
-                                       "--no-defaults",
-                                       "--auth-root-authentication-method=normal",
-                                       "--skip-test-db",
-                                       "--datadir=" + dataDirectory,
-                                       "--innodb-log-file-size=4M",
-                                       "--innodb-buffer-pool-size=16M"};
-    if (RunningAsRoot()) {
-        arguments.emplace_back("--user=root");
-    }
-    const pid_t pid = Spawn(arguments, log);
-    const auto status = WaitForExit(pid, InstallTimeout);
-    if (!status) {
-        ::kill(pid, SIGKILL);
-        WaitForExit(pid, StopTimeout);
-    }
-    if (status != 0) {
-        throw std::runtime_error(fmt::format("mariadb-install-db failed:\n{}", ReadText(log)));
-    }
-}
-
-// A freshly installed data directory kept in the build tree, so that each test program
-// copies it instead of installing again. Made once per server binary; nullopt when it cannot
-// be made there.
-std::optional<std::string> TemplateDataDirectory() {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path server = "/usr/sbin/mariadbd";
-    const auto size = fs::file_size(server, error);
-    const auto changed = fs::last_write_time(server, error).time_since_epoch().count();
-    if (error) {
-        return std::nullopt;
-    }
-    const fs::path base = MZ_TEST_MARIADB_TEMPLATE_DIR;
-    const fs::path ready = base / fmt::format("data-{}-{}-{:x}", ::geteuid(), size,
-                                              static_cast<std::uint64_t>(changed));
-    if (fs::is_directory(ready, error)) {
-        return ready.string();
-    }
-    fs::create_directories(base, error);
-    std::string pattern = (base / "install.XXXXXX").string();
-    if (error || !::mkdtemp(pattern.data())) {
-        return std::nullopt;
-    }
-    try {
-        RunInstall(pattern + "/data", pattern + "/install.log");
-    } catch (const std::exception&) {
-        fs::remove_all(pattern, error);
-        return std::nullopt;
-    }
-    // Another test program may have got there first; either copy will do.
-    if (::rename((pattern + "/data").c_str(), ready.c_str()) != 0) {
-        fs::remove_all(pattern + "/data", error);
-    }
-    fs::remove_all(pattern, error);
-    return fs::is_directory(ready, error) ? std::optional(ready.string()) : std::nullopt;
-}
-
-} // namespace
-
-struct MariaDbServer::RootConnection {
-    struct Closer {
-        void operator()(MYSQL* handle) const noexcept { mysql_close(handle); }
-    };
-    std::unique_ptr<MYSQL, Closer> handle;
-
-    // Connects as root over the socket; an empty text on success, else the client's message.
-    std::string Open(const std::string& socketPath) {
-        handle.reset(mysql_init(nullptr));
-        if (!handle) {
-            return "mysql_init failed";
-        }
-        const unsigned int timeout = 2;
-        mysql_options(handle.get(), MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
-        mysql_options(handle.get(), MYSQL_SET_CHARSET_NAME, "latin1");
-        if (!mysql_real_connect(handle.get(), nullptr, "root", "", nullptr, 0, socketPath.c_str(),
-                                CLIENT_MULTI_STATEMENTS)) {
-            std::string message = mysql_error(handle.get());
-            handle.reset();
-            return message;
-        }
-        return {};
-    }
-
-    void Throw(const std::string& sql) const {
-        throw std::runtime_error(fmt::format("{} (error {}) in: {}", mysql_error(handle.get()),
-                                             mysql_errno(handle.get()), sql));
-    }
-
-    // Runs the statements, consuming every result; returns the first result's first value.
-    std::optional<std::string> Run(const std::string& sql) {
-        MYSQL* const mysql = handle.get();
-        if (mysql_real_query(mysql, sql.data(), sql.size()) != 0) {
-            Throw(sql);
-        }
-        std::optional<std::string> first;
-        bool firstResult = true;
-        for (;;) {
-            MYSQL_RES* result = mysql_store_result(mysql);
-            if (result) {
-                MYSQL_ROW row = mysql_fetch_row(result);
-                if (firstResult && row && row[0]) {
-                    first.emplace(row[0], mysql_fetch_lengths(result)[0]);
-                }
-                mysql_free_result(result);
-            } else if (mysql_field_count(mysql) != 0) {
-                Throw(sql);
-            }
-            firstResult = false;
-            const int next = mysql_next_result(mysql);
-            if (next < 0) {
-                return first;
-            }
-            if (next > 0) {
-                Throw(sql);
-            }
-        }
-    }
-};
-
-int MariaDbServer::FreePort() {
-    return UnusedPort();
-}
 
 MariaDbServer& MariaDbServer::Shared() {
     static std::unique_ptr<MariaDbServer> server;
@@ -175,114 +28,13 @@ MariaDbServer& MariaDbServer::Shared() {
     return *server;
 }
 
-MariaDbServer::MariaDbServer() {
-    char pattern[] = "/tmp/mzdb.XXXXXX";
-    if (!::mkdtemp(pattern)) {
-        throw std::runtime_error("mkdtemp failed");
+std::string MariaDbServer::ConnectRoot() {
+    auto connection = std::make_unique<RootConnection>();
+    std::string error = connection->Open(*this);
+    if (error.empty()) {
+        root_ = std::move(connection);
     }
-    directory_ = pattern;
-    socketPath_ = directory_ + "/mysqld.sock";
-    try {
-        port_ = UnusedPort();
-        InstallDataDirectory();
-        Start();
-        CreateSchema();
-    } catch (...) {
-        Stop();
-        std::error_code ignored;
-        std::filesystem::remove_all(directory_, ignored);
-        throw;
-    }
-}
-
-MariaDbServer::~MariaDbServer() {
-    // The data goes with the directory, so nothing needs an orderly shutdown.
-    root_.reset();
-    if (Running()) {
-        ::kill(pid_, SIGKILL);
-        WaitForExit(pid_, StopTimeout);
-        pid_ = -1;
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
-}
-
-void MariaDbServer::Fail(const std::string& what) const {
-    throw std::runtime_error(fmt::format("MariaDB test server in {}: {}\n--- err.log:\n{}",
-                                         directory_, what, ReadText(directory_ + "/err.log")));
-}
-
-void MariaDbServer::InstallDataDirectory() {
-    const std::string data = directory_ + "/data";
-    if (const auto source = TemplateDataDirectory()) {
-        std::error_code error;
-        std::filesystem::copy(*source, data, std::filesystem::copy_options::recursive, error);
-        if (!error) {
-            return;
-        }
-        std::filesystem::remove_all(data, error);
-    }
-    RunInstall(data, directory_ + "/install.log");
-}
-
-void MariaDbServer::Start() {
-    if (Running()) {
-        return;
-    }
-    std::vector<std::string> arguments{"/usr/sbin/mariadbd",
-                                       "--no-defaults",
-                                       "--datadir=" + directory_ + "/data",
-                                       "--socket=" + socketPath_,
-                                       fmt::format("--port={}", port_),
-                                       "--bind-address=127.0.0.1",
-                                       "--pid-file=" + directory_ + "/mysqld.pid",
-                                       "--log-error=" + directory_ + "/err.log",
-                                       "--innodb-buffer-pool-size=16M",
-                                       "--innodb-log-file-size=4M",
-                                       "--innodb-flush-log-at-trx-commit=2",
-                                       "--innodb-temp-data-file-path=ibtmp1:1M:autoextend",
-                                       "--skip-log-bin",
-                                       "--skip-name-resolve"};
-    if (RunningAsRoot()) {
-        arguments.emplace_back("--user=root");
-    }
-    pid_ = Spawn(arguments, directory_ + "/mariadbd.out");
-    WaitUntilReady();
-}
-
-void MariaDbServer::WaitUntilReady() {
-    const auto deadline = SteadyClock::now() + StartTimeout;
-    std::string lastError;
-    for (;;) {
-        int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            Fail("mariadbd exited while starting");
-        }
-        RootConnection probe;
-        lastError = probe.Open(socketPath_);
-        if (lastError.empty()) {
-            root_ = std::make_unique<RootConnection>(std::move(probe));
-            return;
-        }
-        if (SteadyClock::now() >= deadline) {
-            Fail("mariadbd did not answer in time: " + lastError);
-        }
-        std::this_thread::sleep_for(PollPeriod);
-    }
-}
-
-void MariaDbServer::Stop() {
-    root_.reset();
-    if (!Running()) {
-        return;
-    }
-    ::kill(pid_, SIGTERM);
-    if (!WaitForExit(pid_, StopTimeout)) {
-        ::kill(pid_, SIGKILL);
-        WaitForExit(pid_, StopTimeout);
-    }
-    pid_ = -1;
+    return error;
 }
 
 MariaDbServer::RootConnection& MariaDbServer::Root() {
@@ -290,13 +42,31 @@ MariaDbServer::RootConnection& MariaDbServer::Root() {
         throw std::runtime_error("the MariaDB test server is stopped");
     }
     if (!root_) {
-        RootConnection connection;
-        if (const auto error = connection.Open(socketPath_); !error.empty()) {
+        if (const auto error = ConnectRoot(); !error.empty()) {
             Fail(error);
         }
-        root_ = std::make_unique<RootConnection>(std::move(connection));
     }
     return *root_;
+}
+
+// Every database and account but the server's own and the administrator's, as a freshly
+// installed server has them.
+void MariaDbServer::RemoveLeftovers() {
+    Execute("SET SESSION group_concat_max_len = 1048576");
+    const auto databases =
+        QueryOne("SELECT GROUP_CONCAT(CONCAT('DROP DATABASE `', schema_name, '`') SEPARATOR ';') "
+                 "FROM information_schema.schemata WHERE schema_name NOT IN "
+                 "('mysql', 'information_schema', 'performance_schema', 'sys')");
+    const auto users = QueryOne(fmt::format(
+        "SELECT GROUP_CONCAT(CONCAT('DROP USER ''', user, '''@''', host, '''') SEPARATOR ';') "
+        "FROM mysql.user WHERE user NOT IN ('root', 'mariadb.sys', 'PUBLIC', '{}') "
+        "AND is_role = 'N'",
+        rootUser_));
+    for (const auto& statements : {databases, users}) {
+        if (statements) {
+            Execute(*statements);
+        }
+    }
 }
 
 void MariaDbServer::CreateSchema() {
