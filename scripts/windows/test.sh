@@ -54,6 +54,8 @@ printf '%s\n' host=127.0.0.1 "port=$db_port" user=mzuser password=mz-Test-Pw1 \
 # A cold Wine start takes seconds; a persistent server keeps each test's start short and keeps
 # Wine's helper processes from holding CTest's output pipe open.
 mkdir -p "$WINEPREFIX"
+# A server left by an earlier, interrupted run would make this one's start fail.
+"$wineserver" -k 2>/dev/null || true
 "$wineserver" -p </dev/null >/dev/null 2>&1
 "$root/scripts/windows/wine-run.sh" wineboot -i >/dev/null 2>&1
 
