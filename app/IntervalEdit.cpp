@@ -88,10 +88,14 @@ void TIntervalEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void TIntervalEdit::wheelEvent(QWheelEvent* event) {
-    // One step per notch whatever the modifiers, as the arrow keys.
-    const int delta = event->angleDelta().y();
-    if (delta != 0) {
-        stepBy(delta > 0 ? 1 : -1);
+    // One step per whole notch whatever the modifiers, as the arrow keys; a fine-grained wheel
+    // adds up its parts of a notch first.
+    constexpr int Notch = 120;
+    wheelRest_ += event->angleDelta().y();
+    const int notches = wheelRest_ / Notch;
+    wheelRest_ -= notches * Notch;
+    if (notches != 0) {
+        stepBy(notches);
     }
     event->accept();
 }

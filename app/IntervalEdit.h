@@ -38,6 +38,7 @@ protected:
 private:
     const MonitorCore* core_ = nullptr;
     std::function<void()> beep_;
+    int wheelRest_ = 0; // the wheel's turn not yet a whole notch
 };
 
 } // namespace mz

@@ -11,7 +11,7 @@ namespace mz {
 MonitorCore::MonitorCore(std::string programDirectory, const Services& services, IMonitorView& view)
     : programDirectory_(std::move(programDirectory)), services_(services), view_(view),
       intervalFile_(programDirectory_, services.files, services.sleeper),
-      guard_([this](const std::string& text) { ShowBox(text); },
+      guard_([this](const std::string& text) { view_.ShowError(text); },
              [this](const std::string& text) { LogOverflow(text); }) {}
 
 MonitorCore::~MonitorCore() = default;
@@ -107,10 +107,6 @@ std::int32_t MonitorCore::ReadInterval(std::string_view fieldText) const {
 
 std::string MonitorCore::StepInterval(std::string_view fieldText, int steps) const {
     return StepIntervalText(fieldText, steps, services_.regional.numbers);
-}
-
-void MonitorCore::ShowBox(const std::string& text) {
-    view_.ShowError(text);
 }
 
 void MonitorCore::LogOverflow(const std::string& text) noexcept {

@@ -22,15 +22,7 @@ TFrmInicio& WindowBench::Create(const platform::FileSystem& files) {
 }
 
 std::vector<std::string> WindowBench::LogLines() const {
-    std::vector<std::string> messages;
-    const std::string text = ReadBytes(dir.Root() / "LogZelnor" / "3.txt");
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        const std::string line = text.substr(start, end - start);
-        const auto dash = line.find(" - ");
-        messages.push_back(dash == std::string::npos ? line : line.substr(dash + 3));
-    }
-    return messages;
+    return MonthLogMessages(dir.Root(), clock.now.month);
 }
 
 void RecordingDesktop::ShowErrorBox(QWidget* /*owner*/, const QString& text) const {

@@ -66,16 +66,7 @@ public:
     }
     // The messages of the month log's lines, without their moments.
     std::vector<std::string> LogLines() const {
-        std::vector<std::string> messages;
-        const std::string text = ReadBytes(dir.Root() / "LogZelnor" / "3.txt");
-        std::size_t start = 0;
-        for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos;
-             start = end + 2) {
-            const std::string line = text.substr(start, end - start);
-            const auto dash = line.find(" - ");
-            messages.push_back(dash == std::string::npos ? line : line.substr(dash + 3));
-        }
-        return messages;
+        return MonthLogMessages(dir.Root(), clock.now.month);
     }
 
     TempDir dir;

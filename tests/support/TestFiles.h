@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace mz::test {
 
@@ -115,6 +116,21 @@ inline std::string TempDir::WriteFile(const std::string& name, const std::string
     const std::string file = File(name);
     WriteBytes(file, bytes);
     return file;
+}
+
+// The messages of a month log's lines (LogZelnor/<month>.txt below directory), without the
+// moments in front of them.
+inline std::vector<std::string> MonthLogMessages(const std::filesystem::path& directory,
+                                                 int month) {
+    std::vector<std::string> messages;
+    const std::string text = ReadBytes(directory / "LogZelnor" / (std::to_string(month) + ".txt"));
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        const std::string line = text.substr(start, end - start);
+        const auto dash = line.find(" - ");
+        messages.push_back(dash == std::string::npos ? line : line.substr(dash + 3));
+    }
+    return messages;
 }
 
 // Refuses every file opened for writing, like a directory or file without write access.

@@ -68,7 +68,6 @@ public:
 
 private:
     void RunDueTest();
-    void ShowBox(const std::string& text);
     void LogOverflow(const std::string& text) noexcept;
 
     std::string programDirectory_;
