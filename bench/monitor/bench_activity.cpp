@@ -8,6 +8,7 @@
 
 #include <array>
 #include <benchmark/benchmark.h>
+#include <functional>
 
 namespace mz::bench {
 namespace {
@@ -19,6 +20,14 @@ public:
     void ProcessMessages() override {}
     void ShowError(const std::string& text) override { status_ = text; }
     void ShowStatus(const std::string& text) override { status_ = text; }
+    void SetIntervalText(const std::string& /*text*/) override {}
+    void Post(std::function<void()> action) override { action(); }
+    void ShowSavedMark(bool /*shown*/) override {}
+    void CentreOnScreen() override {}
+    void ShowOnScreen() override {}
+    void ShowMinimised() override {}
+    void PutAway() override {}
+    void EndProgram() override {}
 
 private:
     std::string status_;

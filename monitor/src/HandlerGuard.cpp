@@ -13,8 +13,8 @@ std::string ErrorMessageText(std::string_view message) {
     return text;
 }
 
-HandlerGuard::HandlerGuard(Reporter report, Reporter overflow)
-    : report_(std::move(report)), overflow_(std::move(overflow)) {}
+HandlerGuard::HandlerGuard(Reporter report, Reporter overflow, Poster post)
+    : report_(std::move(report)), overflow_(std::move(overflow)), post_(std::move(post)) {}
 
 void HandlerGuard::Run(const std::function<void()>& handler) noexcept {
     std::string message;
@@ -26,23 +26,33 @@ void HandlerGuard::Run(const std::function<void()>& handler) noexcept {
     } catch (...) {
         message = "Unknown error";
     }
-    // Reported outside the handler, so the exception is gone before the report runs its own
-    // message loop.
-    const std::string text = ErrorMessageText(message);
-    try {
-        if (reportOpen_) {
+    std::string text = ErrorMessageText(message);
+    if (ReportOpen()) {
+        try {
             overflow_(text);
-            return;
+        } catch (...) {
+            // The overflow is the last place a message can go.
         }
-        reportOpen_ = true;
-        struct Closed {
-            bool& open;
-            ~Closed() { open = false; }
-        } closed{reportOpen_};
+        return;
+    }
+    reportPending_ = true;
+    try {
+        post_([this, text = std::move(text)] { Report(text); });
+    } catch (...) {
+        // Not posted: nothing is pending, and the next failure may try again.
+        reportPending_ = false;
+    }
+}
+
+void HandlerGuard::Report(const std::string& text) noexcept {
+    reportPending_ = false;
+    reportOpen_ = true;
+    try {
         report_(text);
     } catch (...) {
-        // A report that cannot be made has nowhere left to go.
+        // As above.
     }
+    reportOpen_ = false;
 }
 
 } // namespace mz

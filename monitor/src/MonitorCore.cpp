@@ -12,7 +12,9 @@ MonitorCore::MonitorCore(std::string programDirectory, const Services& services,
     : programDirectory_(std::move(programDirectory)), services_(services), view_(view),
       intervalFile_(programDirectory_, services.files, services.sleeper),
       guard_([this](const std::string& text) { view_.ShowError(text); },
-             [this](const std::string& text) { LogOverflow(text); }) {}
+             [this](const std::string& text) { LogOverflow(text); },
+             [this](std::function<void()> later) { view_.Post(std::move(later)); }),
+      window_(view_, guard_, {intervalFile_, services_, [this] { FormShow(); }}) {}
 
 MonitorCore::~MonitorCore() = default;
 
@@ -30,21 +32,10 @@ void MonitorCore::DetachDataModule() noexcept {
     dm_ = nullptr;
 }
 
-std::string MonitorCore::FormCreate() noexcept {
-    std::string text = IntervalText(MinInterval);
-    guard_.Run([&] {
-        intervalFile_.CreateIfMissing();
-        text = IntervalText(intervalFile_.Read(0));
-    });
-    return text;
-}
-
-void MonitorCore::FormShow() noexcept {
-    guard_.Run([this] {
-        if (dm_ != nullptr) {
-            dm_->OpenConnection();
-        }
-    });
+void MonitorCore::FormShow() {
+    if (dm_ != nullptr) {
+        dm_->OpenConnection();
+    }
 }
 
 void MonitorCore::Tick() noexcept {
@@ -72,29 +63,6 @@ void MonitorCore::RunDueTest() {
         return;
     }
     WriteLog(services_, NoReplyLogMessage);
-}
-
-bool MonitorCore::Save(std::string_view fieldText) noexcept {
-    bool saved = false;
-    guard_.Run([&] {
-        if (ReadInterval(fieldText) > MaxInterval) {
-            throw Exception("Intervalo maximo de 30 minutos.");
-        }
-        // The text as typed, not a normalised number.
-        intervalFile_.Write(fieldText);
-        saved = true;
-    });
-    return saved;
-}
-
-std::string MonitorCore::Cancel() noexcept {
-    std::int32_t saved = 0;
-    try {
-        saved = intervalFile_.Read(0);
-    } catch (...) {
-        // Cancel never fails on reading: a file that cannot be read gives the default.
-    }
-    return IntervalText(saved);
 }
 
 void MonitorCore::RunGuarded(const std::function<void()>& handler) noexcept {

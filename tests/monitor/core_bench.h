@@ -16,24 +16,57 @@
 
 namespace mz::test {
 
+// Records what the core asks of the window, in order, as short lines; posted actions wait in
+// a queue until RunPosted(), as they wait in a window system's queue for the handler to return.
 class CoreView : public IMonitorView {
 public:
     bool IsActive() const override { return active; }
     std::string IntervalText() const override { return interval; }
-    void ProcessMessages() override {}
+    void SetIntervalText(const std::string& text) override {
+        interval = text;
+        calls.push_back("field " + text);
+    }
+    void ProcessMessages() override { calls.emplace_back("process"); }
+    void Post(std::function<void()> action) override { posted.push_back(std::move(action)); }
     void ShowError(const std::string& text) override {
         errors.push_back(text);
+        calls.push_back("box " + text);
         ++openErrors;
         mostOpenErrors = std::max(mostOpenErrors, openErrors);
         duringError();
         --openErrors;
+        calls.emplace_back("box closed");
     }
     void ShowStatus(const std::string& text) override { status = text; }
+    void ShowSavedMark(bool shown) override { calls.emplace_back(shown ? "mark" : "no mark"); }
+    void CentreOnScreen() override { calls.emplace_back("centre"); }
+    void ShowOnScreen() override {
+        calls.emplace_back("show");
+        onScreen = true;
+    }
+    void ShowMinimised() override { calls.emplace_back("minimised"); }
+    void PutAway() override {
+        calls.emplace_back("put away");
+        onScreen = false;
+    }
+    void EndProgram() override { calls.emplace_back("end"); }
+
+    // Runs what was posted, and what that posts in turn, as the main loop would.
+    void RunPosted() {
+        while (!posted.empty()) {
+            auto action = std::move(posted.front());
+            posted.erase(posted.begin());
+            action();
+        }
+    }
 
     bool active = false;
+    bool onScreen = false;
     std::string interval = "5";
     std::string status;
+    std::vector<std::string> calls;
     std::vector<std::string> errors;
+    std::vector<std::function<void()>> posted;
     std::function<void()> duringError = [] {};
     int openErrors = 0;
     int mostOpenErrors = 0;
@@ -51,6 +84,18 @@ public:
     bool failLog = false;
 };
 
+// Sleeps recorded among the window's calls.
+class RecordingSleeper : public platform::Sleeper {
+public:
+    explicit RecordingSleeper(std::vector<std::string>& calls) : calls_(calls) {}
+    void Sleep(std::chrono::milliseconds duration) const override {
+        calls_.push_back("sleep " + std::to_string(duration.count()));
+    }
+
+private:
+    std::vector<std::string>& calls_;
+};
+
 class CoreBench {
 public:
     CoreBench() { Attach(); }
@@ -58,10 +103,12 @@ public:
     CoreBench& operator=(const CoreBench&) = delete;
 
     void Attach() { core.AttachDataModule(dm, std::make_unique<ScriptedTest>(*this)); }
+    // Each tick, then what it posted, as the main loop runs them.
     void Ticks(int count) {
         for (int i = 0; i < count; ++i) {
             ++tick;
             core.Tick();
+            view.RunPosted();
         }
     }
     // The messages of the month log's lines, without their moments.
@@ -72,11 +119,11 @@ public:
     TempDir dir;
     WorkingDirectory cwd{dir.Root()};
     FixedClock clock;
-    InstantSleeper sleeper;
+    CoreView view;
+    RecordingSleeper sleeper{view.calls};
     LogFiles files;
     RegionalSettings regional = BrazilianRegional();
     Services services{files, clock, sleeper, regional};
-    CoreView view;
     MemoryDataModule dm;
     int tick = 0;
     std::vector<int> testTicks;

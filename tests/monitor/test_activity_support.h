@@ -3,6 +3,7 @@
 #include "TestClock.h"
 #include "TestFiles.h"
 #include "TestRegional.h"
+#include "WindowlessView.h"
 #include "mz/DateTimeText.h"
 #include "mz/Services.h"
 #include "mz/data/DataModule.h"
@@ -20,7 +21,7 @@
 
 namespace mz::test {
 
-class TestWindow : public IMonitorView {
+class TestWindow : public WindowlessView {
 public:
     bool IsActive() const override {
         activeAnswers += active ? 1 : 0;

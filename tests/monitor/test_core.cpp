@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <utility>
 
 namespace mz::test {
 namespace {
@@ -188,18 +189,42 @@ TEST(Core, TicksDuringATestRunNoNestedTest) {
     EXPECT_EQ(bench.testTicks, (std::vector<int>{1, 5}));
 }
 
-TEST(Core, FormShowConnectsTheDataModuleAndShowsItsFailure) {
+TEST(Core, TheBoxOfAFailingTickOpensOnceTheTickHasReturned) {
     CoreBench bench;
-    bench.core.FormShow();
-    EXPECT_EQ(bench.dm.connects, 1);
-    bench.dm.failure = "Can't connect to MySQL server";
-    bench.core.FormShow();
-    EXPECT_EQ(bench.view.errors, std::vector<std::string>{"Can't connect to MySQL server."});
+    bench.view.interval = "1";
+    bench.testBody = []() -> ActivityOutcome { throw Exception("I/O error 103"); };
+    bench.core.Tick();
+    EXPECT_TRUE(bench.view.errors.empty()) << "no box inside the timer's handler";
+    EXPECT_TRUE(bench.core.ReportOpen());
+    // A second failure before the first box has come up goes to the log.
+    bench.core.Tick();
+    EXPECT_EQ(bench.LogLines(), std::vector<std::string>{"I/O error 103."});
+    bench.view.RunPosted();
+    EXPECT_EQ(bench.view.errors, std::vector<std::string>{"I/O error 103."});
+    EXPECT_FALSE(bench.core.ReportOpen());
 }
 
-TEST(HandlerGuard, ReportsOneFailureAtATimeAndSurvivesAFailingReporter) {
+TEST(Core, FirstShowingConnectsTheDataModuleOnceAndShowsItsFailure) {
+    CoreBench bench;
+    bench.core.Window().Start(false);
+    bench.view.RunPosted();
+    EXPECT_EQ(bench.dm.connects, 1);
+    bench.core.Window().Activated();
+    bench.core.Window().TrayDoubleClick();
+    EXPECT_EQ(bench.dm.connects, 1);
+
+    CoreBench failing;
+    failing.dm.failure = "Can't connect to MySQL server";
+    failing.core.Window().Start(false);
+    EXPECT_TRUE(failing.view.errors.empty());
+    failing.view.RunPosted();
+    EXPECT_EQ(failing.view.errors, std::vector<std::string>{"Can't connect to MySQL server."});
+}
+
+TEST(HandlerGuard, ReportsOneFailureAtATimeAfterItsHandlerAndSurvivesAFailingReporter) {
     std::vector<std::string> reports;
     std::vector<std::string> overflow;
+    std::vector<std::function<void()>> posted;
     HandlerGuard* self = nullptr;
     bool openDuringReport = false;
     HandlerGuard guard(
@@ -209,19 +234,42 @@ TEST(HandlerGuard, ReportsOneFailureAtATimeAndSurvivesAFailingReporter) {
             self->Run([] { throw Exception("second"); });
             throw std::runtime_error("reporter broke");
         },
-        [&](const std::string& text) { overflow.push_back(text); });
+        [&](const std::string& text) { overflow.push_back(text); },
+        [&](std::function<void()> later) { posted.push_back(std::move(later)); });
     self = &guard;
+    const auto runPosted = [&] {
+        for (auto& later : std::exchange(posted, {})) {
+            later();
+        }
+    };
     bool ran = false;
     guard.Run([&] { ran = true; });
     EXPECT_TRUE(ran);
-    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(posted.empty());
     guard.Run([] { throw Exception("Unable to write to /x/monitor_zelnor.ini"); });
+    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(guard.ReportOpen());
+    runPosted();
     guard.Run([] { throw 42; });
+    runPosted();
     EXPECT_EQ(reports, (std::vector<std::string>{"Unable to write to /x/monitor_zelnor.ini.",
                                                  "Unknown error."}));
     EXPECT_EQ(overflow, (std::vector<std::string>{"second.", "second."}));
     EXPECT_TRUE(openDuringReport);
     EXPECT_FALSE(guard.ReportOpen());
+}
+
+TEST(HandlerGuard, AFailedPostLeavesNothingPending) {
+    int posts = 0;
+    HandlerGuard guard([](const std::string&) {}, [](const std::string&) {},
+                       [&](const std::function<void()>&) {
+                           ++posts;
+                           throw std::runtime_error("queue full");
+                       });
+    guard.Run([] { throw Exception("first"); });
+    EXPECT_FALSE(guard.ReportOpen());
+    guard.Run([] { throw Exception("second"); });
+    EXPECT_EQ(posts, 2);
 }
 
 } // namespace

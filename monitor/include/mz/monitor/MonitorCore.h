@@ -7,6 +7,7 @@
 #include "mz/monitor/IntervalRules.h"
 #include "mz/monitor/MonitorCycle.h"
 #include "mz/monitor/MonitorView.h"
+#include "mz/monitor/WindowRules.h"
 
 #include <cstdint>
 #include <functional>
@@ -28,8 +29,9 @@ inline constexpr const char* NoReplyLogMessage = "Falha ao obter a resposta do z
 // and log, and the handling of failures. A front end forwards its events here and shows what
 // it is told through IMonitorView; it decides nothing itself.
 //
-// Every handler below runs guarded: a failure ends it and is shown in the view's error box, or,
-// while a box is already open, written to the monthly log instead.
+// Every handler below runs guarded: a failure ends it and is shown in the view's error box once
+// the handler has returned, or, while a box is already open or about to open, written to the
+// monthly log instead.
 class MonitorCore {
 public:
     // programDirectory ends with the path separator. Nothing here outlives the view.
@@ -44,19 +46,12 @@ public:
     void AttachDataModule(IDataModule& dm, std::unique_ptr<IActivityTest> test);
     void DetachDataModule() noexcept;
 
-    // The window's creation: creates the interval file when missing and gives the text the
-    // interval field starts with.
-    std::string FormCreate() noexcept;
-    // The window's first showing: connects the data module.
-    void FormShow() noexcept;
+    // The window's and the tray's events.
+    WindowRules& Window() noexcept { return window_; }
+    const WindowRules& Window() const noexcept { return window_; }
     // One period of the minute timer.
     void Tick() noexcept;
-    // Save with the field's text: true when written, and the window goes to the tray; false
-    // when refused (the error has been shown and the window stays).
-    bool Save(std::string_view fieldText) noexcept;
-    // Cancel: the text the field shows again (the saved interval, brought into range).
-    std::string Cancel() noexcept;
-    // Any other handler of a front end (keys, tray commands, closing).
+    // Any other handler of a front end (a change of the regional settings, say).
     void RunGuarded(const std::function<void()>& handler) noexcept;
 
     // The interval field's rules, with the current regional separators.
@@ -68,6 +63,7 @@ public:
 
 private:
     void RunDueTest();
+    void FormShow();
     void LogOverflow(const std::string& text) noexcept;
 
     std::string programDirectory_;
@@ -76,6 +72,7 @@ private:
     IntervalFile intervalFile_;
     HandlerGuard guard_;
     MonitorCycle cycle_;
+    WindowRules window_;
     IDataModule* dm_ = nullptr;
     std::unique_ptr<IActivityTest> test_;
 };
