@@ -47,7 +47,7 @@ say "starting a private MariaDB server on 127.0.0.1:3306"
 "$root/scripts/private-mariadb.sh" sql "$db" "UPDATE gerente.filial SET seq_zelnor = 0 WHERE filial_id = 2"
 
 program="$demo/program"
-cp "$build/app/MonitorZelnor" "$program/"
+cp "$build/app/qt/MonitorZelnor" "$program/"
 senha=$("$build/tests/gui/mz_encipher" 'mz-Test-Pw1')
 printf '%s\r\n' \
   '[ip]' 'local=127.0.0.1' 'database=gerente' 'usuario=mzuser' "senha=$senha" '' \

@@ -17,7 +17,7 @@ namespace mz {
 int RunMonitorZelnor(int argc, char** argv, std::chrono::milliseconds tickPeriod) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Monitor Zelnor"));
-    QApplication::setApplicationVersion(QStringLiteral("2.3.0.4"));
+    QApplication::setApplicationVersion(QStringLiteral(MZ_VERSION));
     // The window spends its life hidden; closing a message box must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ProgramIcon());
@@ -30,19 +30,20 @@ int RunMonitorZelnor(int argc, char** argv, std::chrono::milliseconds tickPeriod
         return 0;
     }
 
-    const RegionalSettingsOwner regional(platform::LoadRegionalSettings);
+    RegionalSettingsOwner regional(platform::LoadRegionalSettings);
     const Services services{platform::SystemFileSystem(), SystemClock(), platform::SystemSleeper(),
                             regional.Current()};
     const Desktop desktop;
 
     // Declared in creation order, so released in reverse: the data module, then the window (its
     // timer stops and its tray icon goes).
-    TFrmInicio window(FrmInicioSetup{programDirectory, tickPeriod}, services, desktop);
+    TFrmInicio window(FrmInicioSetup{programDirectory, tickPeriod}, services, desktop, &regional);
     TDM dm(programDirectory, services.files, services.sleeper);
     const DataModuleAttachment attachment(window.Core(), dm);
-    const SingleInstanceServer server(programDirectory, [&window] { window.ShowFromTray(); });
+    const SingleInstanceServer server(programDirectory,
+                                      [&window] { window.Core().Window().ShowRequested(); });
 
-    window.show();
+    window.Core().Window().Start(false);
     return window.Ending() ? 0 : QApplication::exec();
 }
 

@@ -15,21 +15,15 @@
 #include <QTimer>
 #include <algorithm>
 
-#ifdef MZ_HAS_RESOURCES
 // Q_INIT_RESOURCE must be used outside any namespace; it keeps the pictures linked in from
 // the static library.
 static void InitProgramResources() {
     Q_INIT_RESOURCE(resources);
 }
-#else
-static void InitProgramResources() {}
-#endif
 
 namespace mz {
 
 namespace {
-
-constexpr std::chrono::milliseconds SaveMarkDuration{400};
 
 QString FromCp1252(std::string_view text) {
     return QString::fromStdString(Cp1252ToUtf8(text));
@@ -38,8 +32,8 @@ QString FromCp1252(std::string_view text) {
 } // namespace
 
 TFrmInicio::TFrmInicio(const FrmInicioSetup& setup, const Services& services,
-                       const Desktop& desktop, QWidget* parent)
-    : QWidget(parent), services_(services), desktop_(desktop),
+                       const Desktop& desktop, RegionalSettingsOwner* regional, QWidget* parent)
+    : QWidget(parent), services_(services), desktop_(desktop), regional_(regional),
       core_(setup.programDirectory, services, *this), ui_(std::make_unique<Ui::TFrmInicio>()),
       tmrTempo_(this), TrayMenu_(this), IconeTray_(this) {
     InitProgramResources();
@@ -52,7 +46,7 @@ TFrmInicio::TFrmInicio(const FrmInicioSetup& setup, const Services& services,
     tmrTempo_.start();
     BuildTray();
     qApp->installEventFilter(this);
-    FormCreate();
+    core_.Window().Created();
 }
 
 TFrmInicio::~TFrmInicio() {
@@ -72,6 +66,8 @@ void TFrmInicio::BuildLayout() {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(372, 152);
+    // The taskbar button carries the application title; the caption keeps its version.
+    setWindowIconText(QStringLiteral("Monitor Zelnor"));
     setWindowIcon(ProgramIcon());
     setAutoFillBackground(true);
     QPalette white = palette();
@@ -91,8 +87,10 @@ void TFrmInicio::BuildLayout() {
     setTabOrder(ui_->EdtMinutos, ui_->btnBtnSalvar);
     setTabOrder(ui_->btnBtnSalvar, ui_->btnBtnCancelar);
 
-    connect(ui_->btnBtnSalvar, &QPushButton::clicked, this, &TFrmInicio::btnBtnSalvarClick);
-    connect(ui_->btnBtnCancelar, &QPushButton::clicked, this, &TFrmInicio::btnBtnCancelarClick);
+    connect(ui_->btnBtnSalvar, &QPushButton::clicked, this,
+            [this] { core_.Window().SavePressed(); });
+    connect(ui_->btnBtnCancelar, &QPushButton::clicked, this,
+            [this] { core_.Window().CancelPressed(); });
 }
 
 TIntervalEdit& TFrmInicio::EdtMinutos() const {
@@ -115,6 +113,14 @@ void TFrmInicio::ProcessMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void TFrmInicio::SetIntervalText(const std::string& text) {
+    EdtMinutos().SetText(text);
+}
+
+void TFrmInicio::Post(std::function<void()> action) {
+    QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
+}
+
 void TFrmInicio::ShowError(const std::string& text) {
     desktop_.ShowErrorBox(this, FromCp1252(text));
 }
@@ -123,44 +129,12 @@ void TFrmInicio::ShowStatus(const std::string& text) {
     statPanel_.setText(FromCp1252(text));
 }
 
-void TFrmInicio::FormCreate() {
-    firstActivation_ = true;
-    EdtMinutos().SetText(core_.FormCreate());
+void TFrmInicio::ShowSavedMark(bool shown) {
+    ui_->ImgOK->setVisible(shown);
 }
 
 void TFrmInicio::tmrTempoTimer() {
     core_.Tick();
-}
-
-void TFrmInicio::btnBtnSalvarClick() {
-    if (core_.Save(EdtMinutos().Text())) {
-        core_.RunGuarded([this] { ShowSavedMark(); });
-    }
-}
-
-void TFrmInicio::ShowSavedMark() {
-    ui_->ImgOK->show();
-    ProcessMessages();
-    // The window does not respond meanwhile: the mark is seen, then the window goes.
-    services_.sleeper.Sleep(SaveMarkDuration);
-    HideToTray();
-    ui_->ImgOK->hide();
-    ProcessMessages();
-}
-
-void TFrmInicio::btnBtnCancelarClick() {
-    core_.RunGuarded([this] {
-        EdtMinutos().SetText(core_.Cancel());
-        HideToTray();
-    });
-}
-
-bool TFrmInicio::FormKeyDown(int key, Qt::KeyboardModifiers /*shift*/) {
-    if (key != Qt::Key_Escape) {
-        return false;
-    }
-    RequestQuit();
-    return true;
 }
 
 bool TFrmInicio::PressFocusedButton(QObject* watched, int key) {
@@ -180,34 +154,24 @@ bool TFrmInicio::eventFilter(QObject* watched, QEvent* event) {
     // Seen for every widget of the program before the widget itself.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        bool handled = false;
-        core_.RunGuarded([&] { handled = FormKeyDown(key->key(), key->modifiers()); });
-        if (handled || PressFocusedButton(watched, key->key())) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape) {
+            core_.Window().EscapePressed();
+            return true;
+        }
+        if (PressFocusedButton(watched, key)) {
             return true;
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TFrmInicio::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (shownOnce_) {
-        return;
-    }
-    // The first showing: placed centred, then connected before anything is on screen (a
-    // connection error comes up over the place the window is about to take).
-    shownOnce_ = true;
-    CentreOnScreen();
-    core_.FormShow();
-}
-
 void TFrmInicio::closeEvent(QCloseEvent* event) {
     event->ignore();
-    core_.RunGuarded([this] { RequestQuit(); });
+    core_.Window().CloseRequested();
 }
 
-void TFrmInicio::RequestQuit() {
+void TFrmInicio::EndProgram() {
     // Queued, so that it is taken out by whichever loop processes messages next, and the main
     // loop ends only once the running handler has returned.
     QMetaObject::invokeMethod(this, &TFrmInicio::Quit, Qt::QueuedConnection);
@@ -218,13 +182,6 @@ void TFrmInicio::Quit() {
     // box at start-up): ending the loops that run then would not end the program.
     ending_ = true;
     desktop_.Quit();
-}
-
-void TFrmInicio::CentreOnScreen() {
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
 }
 
 } // namespace mz

@@ -30,13 +30,14 @@ struct FrmInicioSetup {
 };
 
 // The program's one window: the interval field, the status line, the minute timer and the tray
-// icon. It holds the monitor core, forwards its events there and shows what the core tells it.
+// icon. It turns its events into the core's window events and carries out what the core says.
 class TFrmInicio : public QWidget, public IMonitorView {
     Q_OBJECT
 
 public:
+    // regional is read again when the system's locale changes.
     TFrmInicio(const FrmInicioSetup& setup, const Services& services, const Desktop& desktop,
-               QWidget* parent = nullptr);
+               RegionalSettingsOwner* regional = nullptr, QWidget* parent = nullptr);
     ~TFrmInicio() override;
     TFrmInicio(const TFrmInicio&) = delete;
     TFrmInicio& operator=(const TFrmInicio&) = delete;
@@ -47,49 +48,41 @@ public:
     // IMonitorView
     bool IsActive() const override;
     std::string IntervalText() const override;
+    void SetIntervalText(const std::string& text) override;
     void ProcessMessages() override;
+    void Post(std::function<void()> action) override;
     void ShowError(const std::string& text) override;
     void ShowStatus(const std::string& text) override;
-
-    // Asks the main loop to end; takes effect once the running handler has returned.
-    void RequestQuit();
-    void HideToTray();
-    void ShowFromTray();
+    void ShowSavedMark(bool shown) override;
+    void CentreOnScreen() override;
+    void ShowOnScreen() override;
+    void ShowMinimised() override;
+    void PutAway() override;
+    void EndProgram() override;
 
     // A quit request has been taken out of the queue.
     bool Ending() const noexcept { return ending_; }
-    bool WindowShown() const noexcept { return windowShown_; }
-    bool FirstActivation() const noexcept { return firstActivation_; }
     TIntervalEdit& EdtMinutos() const;
     QString StatusText() const;
 
     // Event handlers.
     void tmrTempoTimer();
-    void btnBtnSalvarClick();
-    void btnBtnCancelarClick();
-    void Configuraes1Click();
-    void Fechar1Click();
     void IconeTrayActivated(QSystemTrayIcon::ActivationReason reason);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildLayout();
     void BuildTray();
-    void FormCreate();
-    void FormActivate();
-    bool FormKeyDown(int key, Qt::KeyboardModifiers shift);
     bool PressFocusedButton(QObject* watched, int key);
-    void ShowSavedMark();
     void Quit();
-    void CentreOnScreen();
 
     const Services& services_;
     const Desktop& desktop_;
+    RegionalSettingsOwner* regional_;
     MonitorCore core_;
     std::unique_ptr<Ui::TFrmInicio> ui_;
     QTimer tmrTempo_;
@@ -97,10 +90,7 @@ private:
     QSystemTrayIcon IconeTray_;
     QLabel statPanel_;
     QPointer<QWidget> lastFocus_;
-    bool firstActivation_ = false;
-    bool windowShown_ = true;
-    bool shownOnce_ = false;
-    bool hidingToTray_ = false;
+    bool puttingAway_ = false;
     bool ending_ = false;
 };
 

@@ -1,4 +1,5 @@
-// The tray icon, its menu and the window's trips between the screen and the tray.
+// The tray icon, its menu, and the window's primitives for going between the screen and the
+// tray; the core decides when.
 #include "mz/Text.h"
 #include "uFrmInicio.h"
 
@@ -8,6 +9,8 @@
 #include <QIcon>
 #include <QMenu>
 #include <QScopedValueRollback>
+#include <QScreen>
+#include <QWindowStateChangeEvent>
 
 namespace mz {
 
@@ -35,8 +38,8 @@ void TFrmInicio::BuildTray() {
     settings->setObjectName(QStringLiteral("Configuraes1"));
     QAction* close = TrayMenu_.addAction(QStringLiteral("&Fechar"));
     close->setObjectName(QStringLiteral("Fechar1"));
-    connect(settings, &QAction::triggered, this, &TFrmInicio::Configuraes1Click);
-    connect(close, &QAction::triggered, this, &TFrmInicio::Fechar1Click);
+    connect(settings, &QAction::triggered, this, [this] { core_.Window().ShowRequested(); });
+    connect(close, &QAction::triggered, this, [this] { core_.Window().CloseRequested(); });
 
     IconeTray_.setIcon(ProgramIcon());
     IconeTray_.setObjectName(QStringLiteral("IconeTray"));
@@ -47,53 +50,30 @@ void TFrmInicio::BuildTray() {
     IconeTray_.show();
 }
 
-void TFrmInicio::Configuraes1Click() {
-    core_.RunGuarded([this] { ShowFromTray(); });
-}
-
-void TFrmInicio::Fechar1Click() {
-    core_.RunGuarded([this] { RequestQuit(); });
-}
-
 void TFrmInicio::IconeTrayActivated(QSystemTrayIcon::ActivationReason reason) {
     // A double click arrives as Trigger followed by DoubleClick; only the latter acts.
-    if (reason != QSystemTrayIcon::DoubleClick) {
-        return;
+    if (reason == QSystemTrayIcon::DoubleClick) {
+        core_.Window().TrayDoubleClick();
     }
-    core_.RunGuarded([this] {
-        if (windowShown_) {
-            HideToTray();
-        } else {
-            ShowFromTray();
-        }
-    });
 }
 
-void TFrmInicio::HideToTray() {
+void TFrmInicio::PutAway() {
     if (QWidget* focus = focusWidget()) {
         lastFocus_ = focus;
     }
-    {
-        // Minimising reports a state change that would otherwise come back here.
-        const QScopedValueRollback hiding(hidingToTray_, true);
-        if (desktop_.TrayAvailable()) {
-            // Withdrawn at once, without minimising first: on X11 the window manager's late
-            // answer to a minimise request would put the window away again just after it has
-            // been brought back.
-            hide();
-        } else if (isVisible() && !isMinimized()) {
-            // Without a tray the minimised window keeps its taskbar entry: the only way back.
-            showMinimized();
-        }
+    // Minimising reports a state change that would otherwise come back as a minimise request.
+    const QScopedValueRollback putting(puttingAway_, true);
+    if (desktop_.TrayAvailable()) {
+        // Withdrawn at once, without minimising first: on X11 the window manager's late answer
+        // to a minimise request would put the window away again just after it has come back.
+        hide();
+    } else if (isVisible() && !isMinimized()) {
+        // Without a tray the minimised window keeps its taskbar entry: the only way back.
+        showMinimized();
     }
-    windowShown_ = false;
 }
 
-void TFrmInicio::ShowFromTray() {
-    windowShown_ = true;
-    if (isVisible() && !isMinimized()) {
-        return;
-    }
+void TFrmInicio::ShowOnScreen() {
     showNormal();
     raise();
     activateWindow();
@@ -102,19 +82,43 @@ void TFrmInicio::ShowFromTray() {
     }
 }
 
-void TFrmInicio::FormActivate() {
-    if (firstActivation_) {
-        HideToTray();
-        firstActivation_ = false;
+void TFrmInicio::ShowMinimised() {
+    const QScopedValueRollback putting(puttingAway_, true);
+    showMinimized();
+}
+
+void TFrmInicio::CentreOnScreen() {
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
     }
 }
 
 void TFrmInicio::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        core_.RunGuarded([this] { FormActivate(); });
-    } else if (event->type() == QEvent::WindowStateChange && isMinimized() && !hidingToTray_) {
-        core_.RunGuarded([this] { HideToTray(); });
+    switch (event->type()) {
+    case QEvent::ActivationChange:
+        if (isActiveWindow()) {
+            core_.Window().Activated();
+        }
+        break;
+    case QEvent::WindowStateChange:
+        if (isMinimized() && !puttingAway_) {
+            core_.Window().MinimiseRequested();
+        } else if (!isMinimized() &&
+                   static_cast<QWindowStateChangeEvent*>(event)->oldState().testFlag(
+                       Qt::WindowMinimized)) {
+            core_.Window().Restored();
+        }
+        break;
+    case QEvent::LocaleChange:
+        // The system's regional settings changed: dates and numbers follow from now on.
+        if (regional_ != nullptr) {
+            core_.RunGuarded([this] { regional_->Refresh(); });
+        }
+        break;
+    default:
+        break;
     }
 }
 

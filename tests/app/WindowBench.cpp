@@ -88,12 +88,12 @@ void AttachDataModule(TFrmInicio& window, std::function<void()> open, std::funct
 }
 
 void WindowBench::StartUp() {
-    window->show();
+    window->Core().Window().Start(false);
     Settle();
 }
 
 void WindowBench::BringUp() {
-    window->ShowFromTray();
+    window->Core().Window().ShowRequested();
     // The offscreen platform does not activate a window shown again; a desktop does.
     QT_WARNING_PUSH
     QT_WARNING_DISABLE_DEPRECATED

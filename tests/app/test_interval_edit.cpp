@@ -1,6 +1,7 @@
 #include "TestClock.h"
 #include "TestFiles.h"
 #include "WindowBench.h"
+#include "WindowlessView.h"
 #include "mz/monitor/MonitorCore.h"
 
 #include <QApplication>
@@ -28,7 +29,7 @@ public:
     QLineEdit& Line() { return *edit.findChild<QLineEdit*>(); }
     void SetText(const QString& text) { Line().setText(text); }
 
-    class NoView : public IMonitorView {
+    class NoView : public test::WindowlessView {
         bool IsActive() const override { return false; }
         std::string IntervalText() const override { return ""; }
         void ProcessMessages() override {}

@@ -78,7 +78,7 @@ TEST(Window, QuitDuringATestTakesEffectWhenTheTestHasReturned) {
     bool testFinished = false;
     bench.AttachDataModule([] {},
                            [&] {
-                               real.RequestQuit();
+                               real.Core().Window().CloseRequested();
                                for (int pass = 0; pass < 3; ++pass) {
                                    real.ProcessMessages();
                                    ++passesAfterQuit;

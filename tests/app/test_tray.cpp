@@ -26,7 +26,7 @@ protected:
 TEST_F(Tray, StartUpLeavesOnlyTheIcon) {
     TFrmInicio& window = StartUp(true);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(window.WindowShown());
+    EXPECT_FALSE(window.Core().Window().WindowShown());
     EXPECT_FALSE(window.IsActive());
     EXPECT_TRUE(window.findChild<QSystemTrayIcon*>(QStringLiteral("IconeTray"))->isVisible());
 }
@@ -35,13 +35,13 @@ TEST_F(Tray, WithoutATrayTheWindowOnlyMinimisesAndStaysReachable) {
     TFrmInicio& window = StartUp(false);
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(window.isMinimized());
-    EXPECT_FALSE(window.WindowShown());
+    EXPECT_FALSE(window.Core().Window().WindowShown());
     EXPECT_FALSE(window.IsActive());
-    window.ShowFromTray();
+    window.Core().Window().ShowRequested();
     bench.Settle();
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isMinimized());
-    EXPECT_TRUE(window.WindowShown());
+    EXPECT_TRUE(window.Core().Window().WindowShown());
 }
 
 TEST_F(Tray, DoubleClickTogglesAndOtherClicksDoNothing) {
@@ -59,7 +59,7 @@ TEST_F(Tray, DoubleClickTogglesAndOtherClicksDoNothing) {
     for (std::size_t i = 0; i < steps.size(); ++i) {
         Activate(steps[i].reason);
         EXPECT_EQ(window.isVisible() && !window.isMinimized(), steps[i].expectedOnScreen) << i;
-        EXPECT_EQ(window.WindowShown(), steps[i].expectedOnScreen) << i;
+        EXPECT_EQ(window.Core().Window().WindowShown(), steps[i].expectedOnScreen) << i;
     }
 }
 
@@ -68,7 +68,7 @@ TEST_F(Tray, ComingBackRestoresTheFocusedControl) {
     bench.BringUp();
     auto* cancel = window.findChild<QPushButton*>(QStringLiteral("btnBtnCancelar"));
     cancel->setFocus();
-    window.HideToTray();
+    window.Core().Window().MinimiseRequested();
     bench.Settle();
     EXPECT_FALSE(window.IsActive());
     bench.BringUp();
@@ -90,7 +90,7 @@ TEST_F(Tray, SettingsItemBringsTheWindowUpAndLeavesAShownWindowAlone) {
     settings->trigger();
     bench.Settle();
     EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(window.WindowShown());
+    EXPECT_TRUE(window.Core().Window().WindowShown());
     const QRect where = window.geometry();
     settings->trigger();
     bench.Settle();
@@ -107,7 +107,7 @@ TEST_F(Tray, MinimisingPutsTheWindowIntoTheTray) {
     window.setWindowState(Qt::WindowMinimized);
     bench.Settle();
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(window.WindowShown());
+    EXPECT_FALSE(window.Core().Window().WindowShown());
     Activate(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isMinimized());
@@ -128,7 +128,7 @@ TEST_F(Tray, ActiveWindowSkipsTheDueTestAndRestartsTheCount) {
     }
     EXPECT_EQ(tests, 0);
     EXPECT_EQ(window.Core().MinuteCounter(), 0);
-    window.HideToTray();
+    window.Core().Window().MinimiseRequested();
     bench.Settle();
     for (int tick = 1; tick <= 5; ++tick) {
         window.tmrTempoTimer();

@@ -69,8 +69,4 @@ const Sleeper& SystemSleeper() {
     return sleeper;
 }
 
-void Beep() {
-    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, "\a", 1);
-}
-
 } // namespace mz::platform

@@ -71,8 +71,4 @@ const Sleeper& SystemSleeper() {
     return sleeper;
 }
 
-void Beep() {
-    ::MessageBeep(MB_OK);
-}
-
 } // namespace mz::platform

@@ -27,7 +27,4 @@ public:
 };
 const Sleeper& SystemSleeper();
 
-// Sounds the system's default beep.
-void Beep();
-
 } // namespace mz::platform
