@@ -20,7 +20,7 @@ done
 
 # CMAKE_SKIP_INSTALL_ALL_DEPENDENCY: CPack's install step then builds nothing more than the
 # program built here, not every test of the tree.
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMZ_BUILD_GUI=ON \
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMZ_BUILD_QT=ON \
     -DMZ_BUILD_BENCHMARKS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target MonitorZelnor
 mkdir -p "$out"

@@ -20,7 +20,7 @@ ctest --test-dir "$build" --output-on-failure -j"$jobs"
 
 asan="$root/build/asan"
 cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=Debug -DMZ_WERROR=ON -DMZ_SANITIZE=ON \
-  -DMZ_BUILD_GUI=OFF -DMZ_BUILD_BENCHMARKS=OFF >/dev/null
+  -DMZ_BUILD_QT=OFF -DMZ_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$asan" -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$asan" --output-on-failure -j"$jobs"

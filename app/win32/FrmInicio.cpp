@@ -5,16 +5,15 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace mz::win {
 
 namespace {
 
-constexpr std::chrono::milliseconds SaveMarkDuration{400};
 constexpr UINT_PTR TimerId = 1;
 constexpr int ClientWidth = 372;
 constexpr int ClientHeight = 152;
-constexpr int StatusBarHeight = 19;
 
 struct Placement {
     int id;
@@ -26,7 +25,10 @@ constexpr Placement Layout[] = {
     {IDC_LBL3, {71, 99, 71 + 42, 99 + 13}},        {IDC_IMGOK, {119, 96, 119 + 24, 96 + 24}},
     {IDC_BTNSALVAR, {196, 98, 196 + 80, 98 + 25}}, {IDC_BTNCANCELAR, {280, 98, 280 + 80, 98 + 25}},
 };
+// The field with its up and down buttons, and the status bar (placed by the window, not by
+// itself: CCS_NOPARENTALIGN, CCS_NORESIZE).
 constexpr RECT FieldPixels{8, 95, 8 + 57, 95 + 21};
+constexpr RECT StatusPixels{0, 133, 372, 133 + 19};
 
 // The width of a label's text in its own font.
 int TextWidth(HWND label) {
@@ -65,17 +67,13 @@ TFrmInicio::TFrmInicio(const FrmInicioSetup& setup, const Services& services,
     // The timer counts from the building of the window, before the settings are loaded and
     // before the data module exists; the core holds its tests until then.
     tmrTempo_.emplace(dialog_.Get(), TimerId, static_cast<UINT>(setup.tickPeriod.count()));
+    WindowRules& window = core_.Window();
     tray_.emplace(setup.instance, setup.programDirectory, pictures_.iconSmall.Get(),
-                  TrayIcon::Handlers{[this] { IconeTrayDblClick(); },
-                                     [this] { Configuraes1Click(); }, [this] { Fechar1Click(); }});
-    loop_.AttachDialog(dialog_.Get(), [this](const MSG& msg) {
-        bool handled = false;
-        core_.RunGuarded([&] { handled = FormKeyDown(msg); });
-        return handled || PressFocusedButton(msg);
-    });
-    // The creation handler.
-    firstActivation_ = true;
-    field_->SetText(core_.FormCreate());
+                  TrayIcon::Handlers{[&window] { window.TrayDoubleClick(); },
+                                     [&window] { window.ShowRequested(); },
+                                     [&window] { window.CloseRequested(); }});
+    loop_.AttachDialog(dialog_.Get(), [this](const MSG& msg) { return FilterKey(msg); });
+    window.Created();
 }
 
 TFrmInicio::~TFrmInicio() {
@@ -123,8 +121,8 @@ void TFrmInicio::BuildLayout() {
     const HWND status = Control(IDC_STATBAR);
     int parts[] = {-1};
     SendMessageA(status, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
-    SendMessageA(status, SB_SETMINHEIGHT, StatusBarHeight - 2, 0);
-    SendMessageA(status, WM_SIZE, 0, 0);
+    const RECT& bar = StatusPixels;
+    MoveWindow(status, bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top, FALSE);
     ShowStatus(InitialStatusText);
 }
 
@@ -137,8 +135,29 @@ std::string TFrmInicio::IntervalText() const {
     return field_->Text();
 }
 
+void TFrmInicio::SetIntervalText(const std::string& text) {
+    field_->SetText(text);
+}
+
 void TFrmInicio::ProcessMessages() {
     loop_.ProcessPending();
+}
+
+void TFrmInicio::Post(std::function<void()> action) {
+    posted_.push_back(std::move(action));
+    if (PostMessageA(dialog_.Get(), PostedMessage, 0, 0) == FALSE) {
+        posted_.pop_back();
+        throw std::runtime_error("the window's message queue is full");
+    }
+}
+
+void TFrmInicio::RunPosted() {
+    if (posted_.empty()) {
+        return;
+    }
+    const std::function<void()> action = std::move(posted_.front());
+    posted_.pop_front();
+    action();
 }
 
 void TFrmInicio::ShowError(const std::string& text) {
@@ -153,59 +172,44 @@ void TFrmInicio::ShowStatus(const std::string& text) {
     SendMessageA(Control(IDC_STATBAR), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void TFrmInicio::RequestQuit() noexcept {
+void TFrmInicio::ShowSavedMark(bool shown) {
+    ShowWindow(Control(IDC_IMGOK), shown ? SW_SHOW : SW_HIDE);
+}
+
+void TFrmInicio::EndProgram() {
     loop_.RequestQuit();
 }
 
-void TFrmInicio::tmrTempoTimer() {
-    core_.Tick();
-}
-
-void TFrmInicio::btnBtnSalvarClick() {
-    if (core_.Save(field_->Text())) {
-        core_.RunGuarded([this] { ShowSavedMark(); });
-    }
-}
-
-void TFrmInicio::ShowSavedMark() {
-    ShowWindow(Control(IDC_IMGOK), SW_SHOW);
-    ProcessMessages();
-    // The window does not respond meanwhile: the mark is seen, then the window goes.
-    services_.sleeper.Sleep(SaveMarkDuration);
-    HideToTray();
-    ShowWindow(Control(IDC_IMGOK), SW_HIDE);
-    ProcessMessages();
-}
-
-void TFrmInicio::btnBtnCancelarClick() {
-    core_.RunGuarded([this] {
-        field_->SetText(core_.Cancel());
-        HideToTray();
-    });
-}
-
-void TFrmInicio::FirstShow() {
-    // Connected before anything is on screen: a connection error comes up on its own.
-    shownOnce_ = true;
-    core_.FormShow();
-    CentreOnScreen();
-}
-
 void TFrmInicio::Show(int showCommand) {
-    if (showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_SHOWMINIMIZED ||
-        showCommand == SW_MINIMIZE) {
-        ShowWindow(dialog_.Get(), SW_SHOWMINNOACTIVE);
-        return;
-    }
-    FirstShow();
-    if (loop_.QuitRequested()) {
-        return;
-    }
-    ShowWindow(dialog_.Get(), SW_SHOWNORMAL);
-    SetForegroundWindow(dialog_.Get());
+    const bool minimised = showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_SHOWMINIMIZED ||
+                           showCommand == SW_MINIMIZE;
+    core_.Window().Start(minimised);
 }
 
-void TFrmInicio::CentreOnScreen() const {
+void TFrmInicio::ShowOnScreen() {
+    const HWND dialog = dialog_.Get();
+    ShowWindow(dialog, SW_SHOW);
+    if (IsIconic(dialog)) {
+        // Restoring activates the window and gives the focus back to its last control.
+        ShowWindow(dialog, SW_RESTORE);
+    }
+    SetForegroundWindow(dialog);
+}
+
+void TFrmInicio::ShowMinimised() {
+    ShowWindow(dialog_.Get(), SW_SHOWMINNOACTIVE);
+}
+
+void TFrmInicio::PutAway() {
+    const HWND dialog = dialog_.Get();
+    if (!IsIconic(dialog)) {
+        ShowWindow(dialog, SW_MINIMIZE);
+    }
+    // Hidden, the window leaves the taskbar too: the tray icon is the way back.
+    ShowWindow(dialog, SW_HIDE);
+}
+
+void TFrmInicio::CentreOnScreen() {
     const HWND dialog = dialog_.Get();
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;

@@ -9,6 +9,8 @@
 #include "mz/monitor/MonitorView.h"
 
 #include <chrono>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,7 +25,7 @@ struct FrmInicioSetup {
 };
 
 // The program's one window: the interval field, the status line, the minute timer and the tray
-// icon. It holds the monitor core, forwards its events there and shows what the core tells it.
+// icon. It turns its messages into the core's window events and carries out what the core says.
 class TFrmInicio : public IMonitorView {
 public:
     TFrmInicio(const FrmInicioSetup& setup, const Services& services,
@@ -35,46 +37,42 @@ public:
     MonitorCore& Core() noexcept { return core_; }
     HWND Handle() const noexcept { return dialog_.Get(); }
 
-    // Shows the window as the launcher asked: a minimised start stays a taskbar button until
-    // it is first restored.
+    // Shows the window as the launcher asked (a minimised launch stays a taskbar button).
     void Show(int showCommand);
 
     // IMonitorView
     bool IsActive() const override;
     std::string IntervalText() const override;
+    void SetIntervalText(const std::string& text) override;
     void ProcessMessages() override;
+    void Post(std::function<void()> action) override;
     void ShowError(const std::string& text) override;
     void ShowStatus(const std::string& text) override;
-
-    void RequestQuit() noexcept;
-    void HideToTray();
-    void ShowFromTray();
-
-    // Event handlers.
-    void tmrTempoTimer();
-    void btnBtnSalvarClick();
-    void btnBtnCancelarClick();
-    void Configuraes1Click();
-    void Fechar1Click();
-    void IconeTrayDblClick();
+    void ShowSavedMark(bool shown) override;
+    void CentreOnScreen() override;
+    void ShowOnScreen() override;
+    void ShowMinimised() override;
+    void PutAway() override;
+    void EndProgram() override;
 
 private:
+    // Posted to the window: an activation to look at once it is over, and a posted action.
+    static constexpr UINT ActivatedMessage = WM_APP + 1;
+    static constexpr UINT PostedMessage = WM_APP + 2;
+
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool OnCommand(WPARAM wParam);
     bool OnSysCommand(WPARAM wParam);
     INT_PTR OnNotify(const NMHDR& header);
     INT_PTR OnColor(HDC dc) const;
-    // The first activation of the window on screen sends it to the tray.
-    void NoteActivation();
-    bool FormKeyDown(const MSG& msg);
+    void NoteActivation() const;
+    void RunPosted();
+    bool FilterKey(const MSG& msg);
     bool PressFocusedButton(const MSG& msg);
 
     HWND CreateDialogWindow(HINSTANCE instance);
     void BuildLayout();
-    void FirstShow();
-    void CentreOnScreen() const;
-    void ShowSavedMark();
     HWND Control(int id) const { return GetDlgItem(dialog_.Get(), id); }
 
     const Services& services_;
@@ -87,9 +85,7 @@ private:
     std::optional<IntervalField> field_;
     std::optional<WindowTimer> tmrTempo_;
     std::optional<TrayIcon> tray_;
-    bool firstActivation_ = false;
-    bool windowShown_ = true;
-    bool shownOnce_ = false;
+    std::deque<std::function<void()>> posted_;
 };
 
 } // namespace mz::win

@@ -1,14 +1,10 @@
-// The main window's messages and keys, the tray's handlers and the window's trips between the
-// screen and the tray.
+// The main window's messages and keys, turned into the core's window events.
 #include "FrmInicio.h"
 #include "resource.h"
 
 namespace mz::win {
 
 namespace {
-
-// Posted at the first activation: the window goes to the tray once activation is over.
-constexpr UINT FirstActivationMessage = WM_APP + 1;
 
 // Bit 29 of a key message: Alt was down when the key went down.
 bool AltDown(const MSG& msg) {
@@ -30,7 +26,7 @@ INT_PTR TFrmInicio::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_TIMER:
         if (tmrTempo_ && wParam == tmrTempo_->Id()) {
-            tmrTempoTimer();
+            core_.Tick();
         }
         return TRUE;
     case WM_COMMAND:
@@ -44,7 +40,7 @@ INT_PTR TFrmInicio::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CLOSE:
-        core_.RunGuarded([this] { RequestQuit(); });
+        core_.Window().CloseRequested();
         return TRUE;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) {
@@ -57,10 +53,16 @@ INT_PTR TFrmInicio::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             NoteActivation();
         }
         return FALSE;
-    case FirstActivationMessage:
-        core_.RunGuarded([this] { HideToTray(); });
+    case ActivatedMessage:
+        if (IsActive()) {
+            core_.Window().Activated();
+        }
+        return TRUE;
+    case PostedMessage:
+        RunPosted();
         return TRUE;
     case WM_SETTINGCHANGE:
+        // The system's regional settings may have changed: dates and numbers follow.
         core_.RunGuarded([this] { regional_.Refresh(); });
         return FALSE;
     case WM_CTLCOLORDLG:
@@ -72,12 +74,9 @@ INT_PTR TFrmInicio::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void TFrmInicio::NoteActivation() {
-    const HWND dialog = dialog_.Get();
-    if (firstActivation_ && IsWindowVisible(dialog) && GetActiveWindow() == dialog) {
-        firstActivation_ = false;
-        PostMessageA(dialog, FirstActivationMessage, 0, 0);
-    }
+void TFrmInicio::NoteActivation() const {
+    // Looked at once the activation is over: the window may be put away then.
+    PostMessageA(dialog_.Get(), ActivatedMessage, 0, 0);
 }
 
 INT_PTR TFrmInicio::OnColor(HDC dc) const {
@@ -91,10 +90,10 @@ bool TFrmInicio::OnCommand(WPARAM wParam) {
     }
     switch (LOWORD(wParam)) {
     case IDC_BTNSALVAR:
-        btnBtnSalvarClick();
+        core_.Window().SavePressed();
         return true;
     case IDC_BTNCANCELAR:
-        btnBtnCancelarClick();
+        core_.Window().CancelPressed();
         return true;
     case IDOK:
     case IDCANCEL:
@@ -108,13 +107,11 @@ bool TFrmInicio::OnCommand(WPARAM wParam) {
 bool TFrmInicio::OnSysCommand(WPARAM wParam) {
     switch (wParam & 0xFFF0) {
     case SC_MINIMIZE:
-        core_.RunGuarded([this] { HideToTray(); });
+        core_.Window().MinimiseRequested();
         return true;
     case SC_RESTORE:
-        // A minimised start is first shown here.
-        if (!shownOnce_) {
-            FirstShow();
-        }
+        // From the taskbar button: the window system restores the window afterwards.
+        core_.Window().Restored();
         return false;
     default:
         return false;
@@ -130,23 +127,23 @@ INT_PTR TFrmInicio::OnNotify(const NMHDR& header) {
     return FALSE;
 }
 
-bool TFrmInicio::FormKeyDown(const MSG& msg) {
+bool TFrmInicio::FilterKey(const MSG& msg) {
     if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.wParam == VK_ESCAPE) {
-        RequestQuit();
+        core_.Window().EscapePressed();
         return true;
     }
-    return false;
+    return PressFocusedButton(msg);
 }
 
 bool TFrmInicio::PressFocusedButton(const MSG& msg) {
-    // Alt+S and Alt+C run the buttons; Enter and Return run a focused button as Space does.
+    // Alt+S and Alt+C run the buttons.
     if (msg.message == WM_SYSKEYDOWN && AltDown(msg)) {
         if (msg.wParam == 'S') {
-            btnBtnSalvarClick();
+            core_.Window().SavePressed();
             return true;
         }
         if (msg.wParam == 'C') {
-            btnBtnCancelarClick();
+            core_.Window().CancelPressed();
             return true;
         }
         return false;
@@ -154,59 +151,15 @@ bool TFrmInicio::PressFocusedButton(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) {
         return false;
     }
+    // Enter runs a focused button as Space does, and nothing anywhere else: the window has no
+    // default button.
     const HWND focus = GetFocus();
     if (focus == Control(IDC_BTNSALVAR)) {
-        btnBtnSalvarClick();
-        return true;
+        core_.Window().SavePressed();
+    } else if (focus == Control(IDC_BTNCANCELAR)) {
+        core_.Window().CancelPressed();
     }
-    if (focus == Control(IDC_BTNCANCELAR)) {
-        btnBtnCancelarClick();
-        return true;
-    }
-    return false;
-}
-
-void TFrmInicio::Configuraes1Click() {
-    core_.RunGuarded([this] { ShowFromTray(); });
-}
-
-void TFrmInicio::Fechar1Click() {
-    core_.RunGuarded([this] { RequestQuit(); });
-}
-
-void TFrmInicio::IconeTrayDblClick() {
-    core_.RunGuarded([this] {
-        if (windowShown_) {
-            HideToTray();
-        } else {
-            ShowFromTray();
-        }
-    });
-}
-
-void TFrmInicio::HideToTray() {
-    const HWND dialog = dialog_.Get();
-    ShowWindow(dialog, SW_MINIMIZE);
-    // Hidden, the window leaves the taskbar too: the tray icon is the way back.
-    ShowWindow(dialog, SW_HIDE);
-    windowShown_ = false;
-}
-
-void TFrmInicio::ShowFromTray() {
-    windowShown_ = true;
-    const HWND dialog = dialog_.Get();
-    if (IsWindowVisible(dialog) && !IsIconic(dialog)) {
-        return;
-    }
-    if (!shownOnce_) {
-        FirstShow();
-    }
-    ShowWindow(dialog, SW_SHOW);
-    if (IsIconic(dialog)) {
-        // Restoring activates the window and gives the focus back to its last control.
-        ShowWindow(dialog, SW_RESTORE);
-    }
-    SetForegroundWindow(dialog);
+    return true;
 }
 
 } // namespace mz::win

@@ -4,6 +4,7 @@
 #include "mz/monitor/IntervalRules.h"
 #include "mz/monitor/MonitorCore.h"
 
+#include <algorithm>
 #include <string>
 
 namespace mz::win {
@@ -45,11 +46,31 @@ LRESULT IntervalField::OnDeltaPos(const NMUPDOWN& change) const {
     return TRUE;
 }
 
+namespace {
+
+// A child window's rectangle in its parent's client pixels.
+RECT ChildRect(HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+} // namespace
+
 void IntervalField::Place(const RECT& pixels) const {
-    MoveWindow(edit_, pixels.left, pixels.top, pixels.right - pixels.left,
-               pixels.bottom - pixels.top, TRUE);
-    // Re-attaching the buddy lets UDS_ALIGNRIGHT take the right end of the field again.
+    const int height = pixels.bottom - pixels.top;
+    MoveWindow(edit_, pixels.left, pixels.top, pixels.right - pixels.left, height, TRUE);
+    // Re-attaching the buddy lets UDS_ALIGNRIGHT take the right end of the field again; it lays
+    // the buttons over the text box's border, which leaves the pair short of the given width.
     SendMessageA(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
+    const RECT edit = ChildRect(edit_);
+    const RECT spin = ChildRect(spin_);
+    const int spinWidth = spin.right - spin.left;
+    const int overlap = std::max<int>(0, edit.right - spin.left);
+    MoveWindow(spin_, pixels.right - spinWidth, pixels.top, spinWidth, height, TRUE);
+    MoveWindow(edit_, pixels.left, pixels.top, pixels.right - pixels.left - spinWidth + overlap,
+               height, TRUE);
 }
 
 LRESULT CALLBACK IntervalField::EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,

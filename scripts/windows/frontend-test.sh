@@ -29,7 +29,7 @@ fi
 if [[ -z $sim ]]; then
     tools=$root/build/windows-linux-tools
     log "building the Linux zelnor_sim in $tools"
-    cmake -S "$root" -B "$tools" -DMZ_BUILD_GUI=OFF -DMZ_BUILD_BENCHMARKS=OFF >/dev/null
+    cmake -S "$root" -B "$tools" -DMZ_BUILD_QT=OFF -DMZ_BUILD_BENCHMARKS=OFF >/dev/null
     cmake --build "$tools" -j2 --target zelnor_sim >/dev/null
     sim=$tools/tools/zelnor_sim
 fi

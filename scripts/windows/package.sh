@@ -15,7 +15,7 @@ out=$root/build/windows/package
 stage=$out/stage
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
-    -DMZ_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DMZ_BUILD_GUI=OFF \
+    -DMZ_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DMZ_BUILD_QT=OFF \
     -DMZ_BUILD_BENCHMARKS=OFF >/dev/null
 # The program, and what the installer's test drives it with.
 cmake --build "$build" -j"$jobs" --target MonitorZelnor MonitorZelnorFastTick mzdriver mz_encipher_win

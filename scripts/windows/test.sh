@@ -12,7 +12,7 @@ prefix=$(MZ_JOBS=$jobs "$root/scripts/windows/deps.sh")
 
 build="$root/build/windows"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
-  -DMZ_WINDOWS_DEPS="$prefix" -DCMAKE_BUILD_TYPE=Debug -DMZ_WERROR=ON -DMZ_BUILD_GUI=OFF \
+  -DMZ_WINDOWS_DEPS="$prefix" -DCMAKE_BUILD_TYPE=Debug -DMZ_WERROR=ON -DMZ_BUILD_QT=OFF \
   -DMZ_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" -j"$jobs"
 

@@ -5,6 +5,8 @@
 #                          the reply is taken away, nothing is logged
 #   e2e-test.sh no_reply   the service stays silent: the failure is logged
 #   e2e-test.sh bad_reply  the service answers without "OK": the failure is logged
+#   e2e-test.sh open_box   no reply ever comes and the month log cannot be written: one box
+#                          opens, and the tests go on at every interval while it stays open
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -79,11 +81,48 @@ expect_failures_logged() {
     [[ ! -e $reply_file ]] || fail "the reply file was left in $reply"
 }
 
+# Boxes of the program on screen: dialog windows of its own, mapped, with the program's title
+# (the tray icon's window has that title too).
+open_boxes() {
+    local id count=0
+    for id in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" --name '^Monitor Zelnor$' 2>/dev/null); do
+        if xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG; then
+            count=$((count + 1))
+        fi
+    done
+    echo "$count"
+}
+box_open() { (($(open_boxes) >= 1)); }
+
+# A test every five short ticks (1.5 s), no service, and a folder where the month's log file
+# should be: every test fails to log. The first failure's box opens and stays; the cycle must
+# not wait for it, and no second box may open.
+scenario_open_box() {
+    prepare_program "[zelnor]" "envio=$send" "resposta=$reply" "tempo=0" \
+        "[FilialMatriz]" "CodLogica=2"
+    mkdir -p "$send" "$reply" "$log_dir/$(date +%-m).txt"
+    printf '[MONITOR]\r\nintervalo=5\r\n' >"$MZ_WORK_DIR/program/monitor_zelnor.ini"
+    launch_and_settle
+    wait_until 20 "a failure to log opens a box" box_open
+    local first sample started
+    first=$(sequence) started=$(date +%s%N)
+    # At least six intervals, the box looked at every half second.
+    for sample in {1..18}; do
+        sleep 0.5
+        (($(open_boxes) == 1)) || fail "$(open_boxes) boxes open at sample $sample"
+    done
+    local tests=$(($(sequence) - first)) intervals=$((($(date +%s%N) - started) / 1500000000))
+    step "$tests tests in $intervals intervals while the box stayed open"
+    ((tests >= 4 && tests >= intervals - 1)) ||
+        fail "only $tests tests in $intervals intervals while the box was open"
+    stop_program
+}
+
 scenario_no_reply() { expect_failures_logged none; }
 scenario_bad_reply() { expect_failures_logged bad; }
 
 if [[ $# != 1 ]] || ! declare -F "scenario_$1" >/dev/null; then
-    echo "usage: $0 good|no_reply|bad_reply" >&2
+    echo "usage: $0 good|no_reply|bad_reply|open_box" >&2
     exit 2
 fi
 step "$1"
