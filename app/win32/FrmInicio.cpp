@@ -161,10 +161,10 @@ void TFrmInicio::RunPosted() {
 }
 
 void TFrmInicio::ShowError(const std::string& text) {
-    // While the window is away the box has no owner; task-modal keeps the window out of reach.
-    const HWND dialog = dialog_.Get();
-    const HWND owner = IsWindowVisible(dialog) && !IsIconic(dialog) ? dialog : nullptr;
-    MessageBoxA(owner, text.c_str(), ApplicationTitle,
+    // No owner: the window may go to the tray while the box is open (its first activation
+    // comes after a failure of its first showing), and an owned box would go with it.
+    // Task-modal keeps the window out of reach meanwhile.
+    MessageBoxA(nullptr, text.c_str(), ApplicationTitle,
                 MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 

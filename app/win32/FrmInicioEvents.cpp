@@ -54,9 +54,7 @@ INT_PTR TFrmInicio::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return FALSE;
     case ActivatedMessage:
-        if (IsActive()) {
-            core_.Window().Activated();
-        }
+        core_.Window().Activated();
         return TRUE;
     case PostedMessage:
         RunPosted();
@@ -75,8 +73,12 @@ INT_PTR TFrmInicio::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TFrmInicio::NoteActivation() const {
-    // Looked at once the activation is over: the window may be put away then.
-    PostMessageA(dialog_.Get(), ActivatedMessage, 0, 0);
+    // Handled once the activation is over (the window may be put away then), also when a box
+    // has come up meanwhile and is the active window by then.
+    const HWND dialog = dialog_.Get();
+    if (IsWindowVisible(dialog) && GetActiveWindow() == dialog) {
+        PostMessageA(dialog, ActivatedMessage, 0, 0);
+    }
 }
 
 INT_PTR TFrmInicio::OnColor(HDC dc) const {

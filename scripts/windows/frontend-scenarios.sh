@@ -129,6 +129,11 @@ scenario_startup() {
     expect wait iconic 0 1
     expect wait client 372x152 1
     expect wait centred 1 1
+    expect wait rect-field 8,95,57,21 1
+    expect wait rect-statbar 0,133,372,19 1
+    expect wait rect-salvar 196,98,80,25 1
+    expect wait rect-cancelar 280,98,80,25 1
+    expect wait rect-image1 16,16,339,59 1
     step "a new taskbar gets the icon again, once"
     expect taskbar-created
     sleep 1
@@ -232,6 +237,32 @@ scenario_save_cancel() {
     expect set-field 15
     expect click salvar
     expect wait visible 0 10
+    step "Return in the field does nothing"
+    expect menu configuracoes
+    expect wait visible 1 10
+    expect set-field 16
+    expect focus field
+    expect key return
+    sleep 1
+    expect wait visible 1 1
+    expect wait field 16 1
+    grep -q "intervalo=15" "$dir/monitor_zelnor.ini" || fail "Return in the field saved"
+    step "Return on a focused Salvar saves"
+    expect focus salvar
+    expect key return
+    expect wait visible 0 10
+    grep -q "intervalo=16" "$dir/monitor_zelnor.ini" || fail "Return on Salvar did not write 16"
+    step "Space on a focused Cancelar cancels"
+    expect menu configuracoes
+    expect wait visible 1 10
+    expect set-field 22
+    expect focus cancelar
+    expect key space
+    expect wait visible 0 10
+    expect wait field 16 1
+    expect set-field 15
+    expect click salvar
+    expect wait visible 0 10
     step "Return on a focused Cancelar cancels"
     expect menu configuracoes
     expect wait visible 1 10
@@ -255,6 +286,9 @@ scenario_save_cancel() {
     expect_program_exit
 }
 
+# A minimised launch is a taskbar button only: no showing and no connection yet. A double click
+# on the icon takes the button away; the first bring-up connects (its failure's box comes up
+# once the window has gone on), shows the window and puts it away again; the next one keeps it.
 scenario_minimised() {
     local dir=$work/minimised
     # A user the server does not know: the first showing's connection fails with a box.
@@ -262,13 +296,73 @@ scenario_minimised() {
     sed -i 's/^usuario=.*/usuario=nobody\r/' "$dir/sistema_tervo.ini"
     start_program "$dir" MonitorZelnor.exe start.exe /min /wait
     expect wait iconic 1 10
+    expect wait visible 1 1
+    sleep 1
+    expect wait iconic 1 1
     expect wait box 0 1
-    step "the first restore connects (the box), then the window comes up"
-    wine "$bin/mzdriver.exe" syscommand restore || true
+    step "a double click takes the taskbar button away, and connects nothing"
+    expect tray dblclick
+    expect wait visible 0 10
+    sleep 1
+    expect wait box 0 1
+    step "the first bring-up connects, shows the window and puts it away at once"
+    expect tray dblclick
     expect wait box 1 15
+    expect wait visible 0 10
     expect close-box
     expect wait box 0 10
+    step "the next bring-up keeps the window on screen"
+    expect tray dblclick
+    expect wait visible 1 10
+    expect wait iconic 0 1
+    sleep 1
+    expect wait visible 1 1
     expect syscommand close
+    expect_program_exit
+}
+
+# The same launch restored from its taskbar button: connects, comes up and goes to the tray.
+scenario_minimised_restore() {
+    local dir=$work/minimised-restore
+    make_program_dir "$dir" MonitorZelnor.exe
+    start_program "$dir" MonitorZelnor.exe start.exe /min /wait
+    expect wait iconic 1 10
+    expect syscommand restore
+    expect_in_tray
+    expect menu configuracoes
+    expect wait visible 1 10
+    expect wait iconic 0 1
+    expect menu fechar
+    expect_program_exit
+}
+
+# No reply ever comes and the month log cannot be written (a folder stands where the month's
+# file goes): the first failure opens one box, and a test runs at every interval (five ticks of
+# 300 ms) while it stays open; a failure meanwhile opens no second box.
+scenario_open_box() {
+    local dir=$work/open-box send=$work/zelnor/ENV/ reply=$work/zelnor/REC/
+    mkdir -p "$send" "$reply"
+    make_program_dir "$dir" MonitorZelnorFastTick.exe "[zelnor]" "envio=$(winpath "$send")" \
+        "resposta=$(winpath "$reply")" "tempo=0" "[FilialMatriz]" "CodLogica=2"
+    printf '[MONITOR]\r\nintervalo=5\r\n' >"$dir/monitor_zelnor.ini"
+    mkdir -p "$dir/LogZelnor/$(date +%-m).txt"
+    start_program "$dir" MonitorZelnorFastTick.exe
+    expect wait boxes 1 30
+    local first sample started
+    first=$(sql "select seq_zelnor from gerente.filial where filial_id = 2") started=$(date +%s%N)
+    for sample in {1..18}; do
+        sleep 0.5
+        expect wait boxes 1 0
+    done
+    local tests intervals
+    tests=$(($(sql "select seq_zelnor from gerente.filial where filial_id = 2") - first))
+    intervals=$((($(date +%s%N) - started) / 1500000000))
+    step "$tests tests in $intervals intervals while the box stayed open"
+    ((tests >= 4 && tests >= intervals - 1)) ||
+        fail "only $tests tests in $intervals intervals while the box was open"
+    expect close-box
+    expect wait boxes 0 10
+    expect menu fechar
     expect_program_exit
 }
 
@@ -347,7 +441,7 @@ scenario_installer() {
 }
 
 scenarios=("$@")
-((${#scenarios[@]})) || scenarios=(startup tray field save_cancel minimised cycle)
+((${#scenarios[@]})) || scenarios=(startup tray field save_cancel minimised minimised_restore open_box cycle)
 start_wine
 for name in "${scenarios[@]}"; do
     declare -F "scenario_$name" >/dev/null || fail "no scenario $name"

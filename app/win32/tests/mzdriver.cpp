@@ -19,6 +19,9 @@
 //                                up, down, or one character (typed)
 //   spin up|down                 a click on an arrow of the up-down control
 //   syscommand minimize|restore|close   the title bar's buttons and the taskbar button
+//   settingchange                the system's broadcast after a change of its settings
+// State keys beyond the window's flags: boxes (error boxes on screen), rect-NAME (a control's
+// left,top,width,height in client pixels; field is the text box with its arrows).
 #include "../TrayIcon.h"
 #include "../Win32.h"
 #include "../resource.h"
@@ -63,6 +66,46 @@ std::string StatusText() {
     return buffer;
 }
 
+// The program's error boxes on screen.
+int OpenBoxes() {
+    int count = 0;
+    EnumWindows(
+        [](HWND hwnd, LPARAM counter) -> BOOL {
+            char className[16] = {};
+            GetClassNameA(hwnd, className, sizeof className);
+            if (std::strcmp(className, "#32770") == 0 && IsWindowVisible(hwnd) &&
+                WindowText(hwnd) == "Monitor Zelnor") {
+                ++*reinterpret_cast<int*>(counter);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+RECT ClientRectOf(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, MainWindow(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string ControlRect(const std::string& name) {
+    const int id = name == "statbar"    ? IDC_STATBAR
+                   : name == "salvar"   ? IDC_BTNSALVAR
+                   : name == "cancelar" ? IDC_BTNCANCELAR
+                   : name == "image1"   ? IDC_IMAGE1
+                   : name == "okmark"   ? IDC_IMGOK
+                                        : IDC_EDTMINUTOS;
+    RECT r = ClientRectOf(Item(id));
+    if (name == "field") {
+        const RECT spin = ClientRectOf(Item(IDC_SPIN));
+        UnionRect(&r, &r, &spin);
+    }
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+           std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top);
+}
+
 std::string State(const std::string& key) {
     const HWND main = MainWindow();
     if (key == "exists")
@@ -85,6 +128,10 @@ std::string State(const std::string& key) {
         return StatusText();
     if (key == "ok-mark")
         return IsWindowVisible(Item(IDC_IMGOK)) ? "1" : "0";
+    if (key == "boxes")
+        return std::to_string(OpenBoxes());
+    if (key.rfind("rect-", 0) == 0)
+        return ControlRect(key.substr(5));
     if (key == "box") {
         const HWND box = FindWindowA("#32770", "Monitor Zelnor");
         return box != nullptr && IsWindowVisible(box) ? "1" : "0";
@@ -115,8 +162,9 @@ std::string State(const std::string& key) {
 }
 
 void PrintState() {
-    for (const char* key : {"exists", "tray", "tray-title", "visible", "iconic", "foreground",
-                            "field", "status", "ok-mark", "box", "client", "centred"}) {
+    for (const char* key :
+         {"exists", "tray", "tray-title", "visible", "iconic", "foreground", "field", "status",
+          "ok-mark", "box", "boxes", "client", "centred", "rect-field", "rect-statbar"}) {
         std::printf("%s=%s\n", key, State(key).c_str());
     }
 }
@@ -292,6 +340,10 @@ int main(int argc, char** argv) {
                                : which == "restore" ? SC_RESTORE
                                                     : SC_MINIMIZE;
         PostMessageA(MainWindow(), WM_SYSCOMMAND, command, 0);
+        return 0;
+    }
+    if (command == "settingchange") {
+        PostMessageA(MainWindow(), WM_SETTINGCHANGE, 0, 0);
         return 0;
     }
     return Fail("unknown command " + command);
