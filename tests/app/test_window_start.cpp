@@ -138,5 +138,29 @@ TEST(Window, StatusLineStartsWithTheSaveHintAndShowsTheLastGoodTest) {
     EXPECT_TRUE(bench.LogLines().empty());
 }
 
+TEST(Window, ReadsTheRegionalSettingsAgainWhenTheLocaleChanges) {
+    WindowBench bench;
+    RegionalSettings system = BrazilianRegional();
+    RegionalSettingsOwner regional([&] { return system; });
+    const Services services{bench.realFiles, bench.clock, bench.sleeper, regional.Current()};
+    TFrmInicio window(FrmInicioSetup{bench.dir.Path()}, services, bench.desktop, &regional);
+    AttachDataModule(
+        window, [] {}, [] { return true; }, bench.clock);
+    const auto goodTest = [&] {
+        for (int tick = 1; tick <= 5; ++tick) {
+            window.tmrTempoTimer();
+        }
+        return window.StatusText().toStdString();
+    };
+    EXPECT_EQ(goodTest(), "Ultimo arquivo de resposta: 08/03/2025 14:03:27");
+    // The system's own settings: month first, two-digit year, a 12-hour clock.
+    system = RegionalSettings();
+    EXPECT_EQ(goodTest(), "Ultimo arquivo de resposta: 08/03/2025 14:03:27") << "not yet read";
+    QEvent change(QEvent::LocaleChange);
+    QApplication::sendEvent(&window, &change);
+    EXPECT_EQ(goodTest(), ActivityStatusText(bench.clock.now, system));
+    EXPECT_NE(goodTest(), "Ultimo arquivo de resposta: 08/03/2025 14:03:27");
+}
+
 } // namespace
 } // namespace mz::test

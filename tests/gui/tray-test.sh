@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The program in the notification area, driven as a user would with the pointer and keys.
-#   tray-test.sh startup|double_click|menu_show|menu_quit|minimise|escape|close_box|second_copy
+#   tray-test.sh startup|double_click|menu_show|menu_quit|minimise|escape|close_box|second_copy|
+#                keys
 set -euo pipefail
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/lib.sh"
@@ -109,6 +110,53 @@ scenario_close_box() {
     expect_ended_and_icon_gone "$icon"
 }
 
+interval_saved() { grep -q "^intervalo=$1"$'\r'"\$" "$MZ_WORK_DIR/program/monitor_zelnor.ini"; }
+
+# The taskbar button's text, and the keys of the window: Enter in the field does nothing, Enter
+# or Space on a focused button runs it.
+scenario_keys() {
+    start_and_settle
+    show_by_double_click
+    xprop -id "$MAIN_WINDOW" _NET_WM_ICON_NAME | grep -q '= "Monitor Zelnor"$' ||
+        fail "the taskbar button reads $(xprop -id "$MAIN_WINDOW" _NET_WM_ICON_NAME)"
+    xprop -id "$MAIN_WINDOW" _NET_WM_NAME | grep -q "= \"$MZ_CAPTION\"\$" ||
+        fail "the caption reads $(xprop -id "$MAIN_WINDOW" _NET_WM_NAME)"
+    step "Enter in the field does nothing"
+    # The first activation gave the field the focus.
+    xdotool key ctrl+a type 12
+    xdotool key Return
+    sleep 1
+    shown_and_active "$MAIN_WINDOW" || fail "Enter in the field put the window away"
+    interval_saved 5 || fail "Enter in the field saved"
+    step "Enter on a focused Salvar saves"
+    xdotool key Tab
+    sleep 0.3
+    xdotool key Return
+    wait_until 10 "Enter on Salvar puts the window away" put_away "$MAIN_WINDOW"
+    interval_saved 12 || fail "Enter on Salvar did not save 12"
+    step "Space on a focused Salvar saves"
+    show_by_double_click
+    xdotool key shift+Tab ctrl+a type 13
+    xdotool key Tab
+    sleep 0.3
+    xdotool key space
+    wait_until 10 "Space on Salvar puts the window away" put_away "$MAIN_WINDOW"
+    interval_saved 13 || fail "Space on Salvar did not save 13"
+    step "Enter on a focused Cancelar cancels"
+    # The window comes back with the focus where it was: on Salvar.
+    show_by_double_click
+    xdotool key Tab
+    sleep 0.3
+    xdotool key Return
+    wait_until 10 "Enter on Cancelar puts the window away" put_away "$MAIN_WINDOW"
+    step "Space on a focused Cancelar cancels"
+    show_by_double_click
+    xdotool key space
+    wait_until 10 "Space on Cancelar puts the window away" put_away "$MAIN_WINDOW"
+    interval_saved 13 || fail "Cancelar saved"
+    program_running || fail "the program ended"
+}
+
 # Icons docked in the notification area, whoever they belong to.
 docked_icons() { xwininfo -children -id "$(tray_panel)" | awk '$1 ~ /^0x/' | wc -l; }
 
@@ -137,7 +185,7 @@ scenario_second_copy() {
 }
 
 if [[ $# != 1 ]] || ! declare -F "scenario_$1" >/dev/null; then
-    echo "usage: $0 startup|double_click|menu_show|menu_quit|minimise|escape|close_box|second_copy" >&2
+    echo "usage: $0 startup|double_click|menu_show|menu_quit|minimise|escape|close_box|second_copy|keys" >&2
     exit 2
 fi
 step "$1"
