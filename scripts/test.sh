@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and the library
-# assertions on, runs every test with CTest (unit, db, gui and package lanes), checks the
-# style, builds the Qt-free libraries with AddressSanitizer and UndefinedBehaviorSanitizer and
-# runs their tests again, then cross-builds the Windows program, runs its tests under Wine and
-# builds and checks its installer. Exits non-zero on any failure.
+# assertions on, runs every test with CTest (unit, db, gui and package lanes), builds the Qt-free
+# libraries with AddressSanitizer and UndefinedBehaviorSanitizer and runs their tests again,
+# cross-builds the Windows program and runs its tests under Wine, checks the style, and builds
+# and checks the Windows installer. Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -16,8 +16,6 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DMZ_WERROR=ON \
 cmake --build "$build" -j"$jobs"
 ctest --test-dir "$build" --output-on-failure -j"$jobs"
 
-"$root/scripts/check-style.sh" "$build"
-
 asan="$root/build/asan"
 cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=Debug -DMZ_WERROR=ON -DMZ_SANITIZE=ON \
   -DMZ_BUILD_QT=OFF -DMZ_BUILD_BENCHMARKS=OFF >/dev/null
@@ -26,4 +24,6 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$asan" --output-on-failure -j"$jobs"
 
 "$root/scripts/windows/test.sh"
+# After the Windows build, whose compile database the Windows front end is checked with.
+"$root/scripts/check-style.sh" "$build" "$root/build/windows"
 "$root/scripts/windows/package.sh"

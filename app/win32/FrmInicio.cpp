@@ -91,8 +91,8 @@ HWND TFrmInicio::CreateDialogWindow(HINSTANCE instance) {
 
 void TFrmInicio::BuildLayout() {
     const HWND dialog = dialog_.Get();
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE));
+    const auto style = static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE));
     RECT frame{0, 0, ClientWidth, ClientHeight};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,

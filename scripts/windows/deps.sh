@@ -97,8 +97,11 @@ cross_build "$work/fmt-src/fmt" "$work/fmt" -DFMT_DOC=OFF -DFMT_TEST=OFF -DFMT_I
 fetch_source mariadb "$mariadb_version" "$work/mariadb-src"
 log "MariaDB Connector/C"
 mkdir -p "$work/mariadb-src/src"
-tar -xf "$(ls "$work"/mariadb-src/mariadb_*.orig.tar.* | grep -v '\.asc$' | head -n1)" -C "$work/mariadb-src/src" --strip-components=1 \
-  --wildcards '*/libmariadb/*'
+tarball=""
+for candidate in "$work"/mariadb-src/mariadb_*.orig.tar.*; do
+  [[ $candidate == *.asc ]] || { tarball=$candidate; break; }
+done
+tar -xf "$tarball" -C "$work/mariadb-src/src" --strip-components=1 --wildcards '*/libmariadb/*'
 cross_build "$work/mariadb-src/src/libmariadb" "$work/mariadb" \
   -DWITH_SSL=SCHANNEL -DWITH_EXTERNAL_ZLIB=OFF -DWITH_UNIT_TESTS=OFF -DWITH_CURL=OFF \
   -DCLIENT_PLUGIN_REMOTE_IO=OFF -DCLIENT_PLUGIN_CACHING_SHA2_PASSWORD=STATIC \

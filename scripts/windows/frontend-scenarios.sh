@@ -348,9 +348,9 @@ scenario_open_box() {
     mkdir -p "$dir/LogZelnor/$(date +%-m).txt"
     start_program "$dir" MonitorZelnorFastTick.exe
     expect wait boxes 1 30
-    local first sample started
+    local first started
     first=$(sql "select seq_zelnor from gerente.filial where filial_id = 2") started=$(date +%s%N)
-    for sample in {1..18}; do
+    for _ in {1..18}; do
         sleep 0.5
         expect wait boxes 1 0
     done

@@ -19,7 +19,6 @@
 //                                up, down, or one character (typed)
 //   spin up|down                 a click on an arrow of the up-down control
 //   syscommand minimize|restore|close   the title bar's buttons and the taskbar button
-//   settingchange                the system's broadcast after a change of its settings
 // State keys beyond the window's flags: boxes (error boxes on screen), rect-NAME (a control's
 // left,top,width,height in client pixels; field is the text box with its arrows).
 #include "../TrayIcon.h"
@@ -236,7 +235,7 @@ int PickMenu(const std::string& item, double seconds) {
         return Fail("no tray menu opened");
     }
     // The menu's own loop takes keys from the queue: the item's mnemonic chooses it.
-    const WPARAM key = item == "fechar" ? 'F' : 'C';
+    const WPARAM key = item == "fechar" ? WPARAM{'F'} : WPARAM{'C'};
     PostMessageA(menu, WM_KEYDOWN, key, 1);
     PostMessageA(menu, WM_CHAR, std::tolower(static_cast<int>(key)), 1);
     return 0;
@@ -340,10 +339,6 @@ int main(int argc, char** argv) {
                                : which == "restore" ? SC_RESTORE
                                                     : SC_MINIMIZE;
         PostMessageA(MainWindow(), WM_SYSCOMMAND, command, 0);
-        return 0;
-    }
-    if (command == "settingchange") {
-        PostMessageA(MainWindow(), WM_SETTINGCHANGE, 0, 0);
         return 0;
     }
     return Fail("unknown command " + command);
