@@ -37,7 +37,7 @@ int RunMonitorZelnor(int argc, char** argv, std::chrono::milliseconds tickPeriod
 
     // Declared in creation order, so released in reverse: the data module, then the window (its
     // timer stops and its tray icon goes).
-    TFrmInicio window(FrmInicioSetup{programDirectory, tickPeriod}, services, desktop, &regional);
+    TFrmInicio window(FrmInicioSetup{programDirectory, tickPeriod}, services, desktop, regional);
     TDM dm(programDirectory, services.files, services.sleeper);
     const DataModuleAttachment attachment(window.Core(), dm);
     const SingleInstanceServer server(programDirectory,

@@ -32,8 +32,8 @@ QString FromCp1252(std::string_view text) {
 } // namespace
 
 TFrmInicio::TFrmInicio(const FrmInicioSetup& setup, const Services& services,
-                       const Desktop& desktop, RegionalSettingsOwner* regional, QWidget* parent)
-    : QWidget(parent), services_(services), desktop_(desktop), regional_(regional),
+                       const Desktop& desktop, RegionalSettingsOwner& regional, QWidget* parent)
+    : QWidget(parent), desktop_(desktop), regional_(regional),
       core_(setup.programDirectory, services, *this), ui_(std::make_unique<Ui::TFrmInicio>()),
       tmrTempo_(this), TrayMenu_(this), IconeTray_(this) {
     InitProgramResources();

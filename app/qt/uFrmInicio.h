@@ -35,9 +35,9 @@ class TFrmInicio : public QWidget, public IMonitorView {
     Q_OBJECT
 
 public:
-    // regional is read again when the system's locale changes.
+    // regional, behind services.regional, is read again when the system's locale changes.
     TFrmInicio(const FrmInicioSetup& setup, const Services& services, const Desktop& desktop,
-               RegionalSettingsOwner* regional = nullptr, QWidget* parent = nullptr);
+               RegionalSettingsOwner& regional, QWidget* parent = nullptr);
     ~TFrmInicio() override;
     TFrmInicio(const TFrmInicio&) = delete;
     TFrmInicio& operator=(const TFrmInicio&) = delete;
@@ -80,9 +80,8 @@ private:
     bool PressFocusedButton(QObject* watched, int key);
     void Quit();
 
-    const Services& services_;
     const Desktop& desktop_;
-    RegionalSettingsOwner* regional_;
+    RegionalSettingsOwner& regional_;
     MonitorCore core_;
     std::unique_ptr<Ui::TFrmInicio> ui_;
     QTimer tmrTempo_;

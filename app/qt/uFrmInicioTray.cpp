@@ -113,9 +113,7 @@ void TFrmInicio::changeEvent(QEvent* event) {
         break;
     case QEvent::LocaleChange:
         // The system's regional settings changed: dates and numbers follow from now on.
-        if (regional_ != nullptr) {
-            core_.RunGuarded([this] { regional_->Refresh(); });
-        }
+        core_.RunGuarded([this] { regional_.Refresh(); });
         break;
     default:
         break;

@@ -59,9 +59,8 @@ void FitLabel(HWND label) {
 
 TFrmInicio::TFrmInicio(const FrmInicioSetup& setup, const Services& services,
                        RegionalSettingsOwner& regional, MessageLoop& loop)
-    : services_(services), regional_(regional), loop_(loop),
-      core_(setup.programDirectory, services, *this), pictures_(setup.instance),
-      background_(CreateSolidBrush(RGB(255, 255, 255))) {
+    : regional_(regional), loop_(loop), core_(setup.programDirectory, services, *this),
+      pictures_(setup.instance), background_(CreateSolidBrush(RGB(255, 255, 255))) {
     dialog_ = WindowHandle(CreateDialogWindow(setup.instance));
     BuildLayout();
     // The timer counts from the building of the window, before the settings are loaded and

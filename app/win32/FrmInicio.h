@@ -75,7 +75,6 @@ private:
     void BuildLayout();
     HWND Control(int id) const { return GetDlgItem(dialog_.Get(), id); }
 
-    const Services& services_;
     RegionalSettingsOwner& regional_;
     MessageLoop& loop_;
     MonitorCore core_;

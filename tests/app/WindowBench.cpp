@@ -16,8 +16,9 @@ WindowBench::~WindowBench() {
 }
 
 TFrmInicio& WindowBench::Create(const platform::FileSystem& files) {
-    services = std::make_unique<Services>(Services{files, clock, sleeper, regional});
-    window = std::make_unique<TFrmInicio>(FrmInicioSetup{dir.Path()}, *services, desktop);
+    services = std::make_unique<Services>(Services{files, clock, sleeper, regionalOwner.Current()});
+    window =
+        std::make_unique<TFrmInicio>(FrmInicioSetup{dir.Path()}, *services, desktop, regionalOwner);
     return *window;
 }
 

@@ -94,6 +94,7 @@ public:
     RecordingSleeper sleeper{[this] { markShownDuringSleep = IsMarkShown(); }};
     FixedClock clock;
     RegionalSettings regional = BrazilianRegional();
+    RegionalSettingsOwner regionalOwner{[this] { return regional; }};
     RecordingDesktop desktop{*this};
     std::unique_ptr<Services> services;
     std::unique_ptr<TFrmInicio> window;

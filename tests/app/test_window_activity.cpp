@@ -111,6 +111,9 @@ TEST(WindowActivityErrors, BranchNotIdentifiedIsShownOnceAndNotLoggedByTheCycle)
             window.tmrTempoTimer();
         }
     }
+    // The box comes up once the tick has returned.
+    EXPECT_TRUE(bench.errors.isEmpty());
+    bench.Settle();
     EXPECT_EQ(bench.errors, QStringList{QString::fromUtf8("Filial n\xC3\xA3o identificada.")});
     // The test's own line only: the cycle logs no error.
     EXPECT_EQ(bench.LogLines(), std::vector<std::string>{"CodFilial n\xE3o identificada."});

@@ -143,7 +143,7 @@ TEST(Window, ReadsTheRegionalSettingsAgainWhenTheLocaleChanges) {
     RegionalSettings system = BrazilianRegional();
     RegionalSettingsOwner regional([&] { return system; });
     const Services services{bench.realFiles, bench.clock, bench.sleeper, regional.Current()};
-    TFrmInicio window(FrmInicioSetup{bench.dir.Path()}, services, bench.desktop, &regional);
+    TFrmInicio window(FrmInicioSetup{bench.dir.Path()}, services, bench.desktop, regional);
     AttachDataModule(
         window, [] {}, [] { return true; }, bench.clock);
     const auto goodTest = [&] {
