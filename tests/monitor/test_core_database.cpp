@@ -65,8 +65,10 @@ TEST(CoreDatabase, KeepsTestingWhileTheStartUpErrorIsOpenAndTheServerComesBack) 
             requests.push_back(ReadBytes(send + "TesteAtividadeX.txt"));
         }
     };
-    // The first showing connects: the server is down, so the error box opens.
-    bench.core.FormShow();
+    // The first showing connects: the server is down, so the error box opens once the showing
+    // has returned.
+    bench.core.Window().Start(false);
+    bench.view.RunPosted();
     bench.core.DetachDataModule();
 
     ASSERT_EQ(bench.view.errors.size(), 1u);
