@@ -1,5 +1,5 @@
 ; The Windows installer: a per-user install of MonitorZelnor that starts with the user's session.
-;   makensis -DSTAGE=<folder with the files> -DOUTFILE=<setup.exe> -DVERSION=2.3.0.4 MonitorZelnor.nsi
+;   makensis -DSTAGE=<folder with the files> -DOUTFILE=<setup.exe> -DVERSION=<the version in project() of CMakeLists.txt> MonitorZelnor.nsi
 ; Uninstalling keeps the settings files and the log, which belong to the pharmacy; the option
 ; /PURGE (or the component "Settings and log" in the interactive uninstaller) removes them too.
 Unicode true
