@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The program in the notification area, driven as a user would with the pointer and keys.
 #   tray-test.sh startup|double_click|menu_show|menu_quit|minimise|escape|close_box|second_copy|
-#                keys
+#                keys|startup_box
 set -euo pipefail
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/lib.sh"
@@ -110,6 +110,31 @@ scenario_close_box() {
     expect_ended_and_icon_gone "$icon"
 }
 
+# The program's error boxes on screen: dialog windows of its own with the program's title.
+open_boxes() {
+    local id count=0
+    for id in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" --name '^Monitor Zelnor$' 2>/dev/null); do
+        if xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG; then
+            count=$((count + 1))
+        fi
+    done
+    echo "$count"
+}
+one_box_open() { (($(open_boxes) == 1)); }
+
+# The first showing cannot connect: the window comes up and goes to the tray as always, and the
+# connection's box comes up once the showing is over and stays, alone, until OK.
+scenario_startup_box() {
+    prepare_program
+    sed -i 's/^usuario=.*/usuario=nobody\r/' "$MZ_WORK_DIR/program/sistema_tervo.ini"
+    launch_and_settle
+    wait_until 15 "the connection's failure comes up in a box" one_box_open
+    sleep 1
+    one_box_open || fail "$(open_boxes) boxes open"
+    put_away "$MAIN_WINDOW" || fail "the window stayed on screen under the box"
+    program_running || fail "the program ended"
+}
+
 interval_saved() { grep -q "^intervalo=$1"$'\r'"\$" "$MZ_WORK_DIR/program/monitor_zelnor.ini"; }
 
 # The taskbar button's text, and the keys of the window: Enter in the field does nothing, Enter
@@ -185,7 +210,7 @@ scenario_second_copy() {
 }
 
 if [[ $# != 1 ]] || ! declare -F "scenario_$1" >/dev/null; then
-    echo "usage: $0 startup|double_click|menu_show|menu_quit|minimise|escape|close_box|second_copy|keys" >&2
+    echo "usage: $0 startup|double_click|menu_show|menu_quit|minimise|escape|close_box|second_copy|keys|startup_box" >&2
     exit 2
 fi
 step "$1"
