@@ -1,5 +1,6 @@
 #include "mz/IniFile.h"
 
+#include "IniFileText.h"
 #include "mz/Exception.h"
 #include "mz/Integer.h"
 #include "mz/Text.h"
@@ -18,8 +19,9 @@ constexpr int PathNotFound = 3;
 // A file another program holds locked for a moment is tried again for about a second.
 constexpr int ReadTries = 20;
 constexpr std::chrono::milliseconds ReadRetryPause{50};
-// Editors put one before the first line; it is no part of the first section's name.
-constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+// The characters Windows' reader takes for blanks around names and values: space, tab,
+// vertical tab, form feed and ^Z (the old end-of-file mark some editors still append).
+constexpr std::string_view Blanks = " \t\v\f\x1A";
 
 // One line of the file with the line end it had ("" for a last line without one).
 struct Line {
@@ -49,11 +51,11 @@ std::vector<Line> SplitLines(std::string_view content) {
 }
 
 std::string_view TrimBlanksAndTabs(std::string_view text) noexcept {
-    const auto pos = text.find_first_not_of(" \t");
+    const auto pos = text.find_first_not_of(Blanks);
     if (pos == std::string_view::npos) {
         return {};
     }
-    return text.substr(pos, text.find_last_not_of(" \t") - pos + 1);
+    return text.substr(pos, text.find_last_not_of(Blanks) - pos + 1);
 }
 
 // The name of the section a line opens: the text after "[" up to the last "]", without the
@@ -70,18 +72,6 @@ std::optional<std::string_view> SectionOf(std::string_view line) noexcept {
 
 bool Missing(const platform::SystemError& error) noexcept {
     return error.Error().code == FileNotFound || error.Error().code == PathNotFound;
-}
-
-struct Content {
-    std::string byteOrderMark; // kept apart, so the first line is matched without it
-    std::string text;
-};
-
-Content Split(std::string bytes) {
-    if (bytes.starts_with(Utf8ByteOrderMark)) {
-        return {std::string(Utf8ByteOrderMark), bytes.substr(Utf8ByteOrderMark.size())};
-    }
-    return {"", std::move(bytes)};
 }
 
 struct Entry {
@@ -203,32 +193,25 @@ std::optional<std::string> TIniFile::ReadContent() const {
     }
 }
 
+TIniValues TIniFile::Read() const {
+    auto bytes = ReadContent();
+    if (!bytes) {
+        return TIniValues();
+    }
+    if (initext::EncodingOf(*bytes) == initext::Encoding::Ansi) {
+        return TIniValues(std::move(*bytes));
+    }
+    return TIniValues(initext::ToCp1252(*bytes));
+}
+
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view def) const {
-    const auto bytes = ReadContent();
-    if (!bytes) {
-        return std::string(def);
-    }
-    const auto lines = SplitLines(Split(*bytes).text);
-    const auto range = FindSection(lines, section);
-    if (!range) {
-        return std::string(def);
-    }
-    const auto index = FindKey(lines, *range, key);
-    if (!index) {
-        return std::string(def);
-    }
-    const std::string_view value = Unquoted(EntryOf(lines[*index].text)->value);
-    return std::string(value.substr(0, MaxValueLength));
+    return Read().ReadString(section, key, def);
 }
 
 std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
                                    std::int32_t def) const {
-    std::string text = ReadString(section, key, "");
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.replace(0, 2, "$");
-    }
-    return StrToIntDef(text, def);
+    return Read().ReadInteger(section, key, def);
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key,
@@ -246,18 +229,73 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
                 throw;
             }
         }
-        const Content content = Split(std::move(bytes));
-        auto lines = SplitLines(content.text);
-        PlaceEntry(lines, section, TrimBlanksAndTabs(key), value);
-        std::string output = content.byteOrderMark;
+        // Edited in its own encoding, so that nothing of the other lines is lost.
+        const initext::Encoding encoding = initext::EncodingOf(bytes);
+        auto lines = SplitLines(initext::ToEditable(bytes, encoding));
+        PlaceEntry(lines, initext::FromCp1252(section, encoding),
+                   initext::FromCp1252(TrimBlanksAndTabs(key), encoding),
+                   initext::FromCp1252(value, encoding));
+        std::string text;
         for (const auto& line : lines) {
-            output += line.text;
-            output += line.end;
+            text += line.text;
+            text += line.end;
         }
-        ReplaceContent(output);
+        ReplaceContent(initext::ToFileBytes(text, encoding));
     } catch (const platform::SystemError&) {
         throw Exception(failure);
     }
+}
+
+std::optional<std::string_view> TIniValues::Find(std::string_view section,
+                                                 std::string_view key) const {
+    section = TrimBlanksAndTabs(section);
+    key = TrimBlanksAndTabs(key);
+    // One pass over the text without copying a line: only the first section of the name
+    // counts, and in it the first line of the key.
+    bool inSection = false;
+    const std::string_view text = text_;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        const std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        if (const auto name = SectionOf(line)) {
+            if (inSection) {
+                return std::nullopt;
+            }
+            inSection = SameText(*name, section);
+        } else if (inSection) {
+            const auto entry = EntryOf(line);
+            if (entry && SameText(entry->key, key)) {
+                return entry->value;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::string TIniValues::ReadString(std::string_view section, std::string_view key,
+                                   std::string_view def) const {
+    const auto found = Find(section, key);
+    if (!found) {
+        return std::string(def);
+    }
+    std::string_view value = Unquoted(*found);
+    // Windows hands values on as C strings: a NUL ends them.
+    value = value.substr(0, value.find('\0'));
+    return std::string(value.substr(0, MaxValueLength));
+}
+
+std::int32_t TIniValues::ReadInteger(std::string_view section, std::string_view key,
+                                     std::int32_t def) const {
+    std::string text = ReadString(section, key, "");
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.replace(0, 2, "$");
+    }
+    return StrToIntDef(text, def);
 }
 
 void TIniFile::ReplaceContent(std::string_view output) const {
