@@ -16,6 +16,11 @@ namespace {
 constexpr std::size_t MaxValueLength = 2047;
 constexpr int FileNotFound = 2;
 constexpr int PathNotFound = 3;
+constexpr int AccessDenied = 5;
+constexpr int FileTooLarge = 223;
+// The name a new content is written under before it replaces the file (the package's purge
+// removes one left behind).
+constexpr const char* TemporarySuffix = ".saving";
 // A file another program holds locked for a moment is tried again for about a second.
 constexpr int ReadTries = 20;
 constexpr std::chrono::milliseconds ReadRetryPause{50};
@@ -299,14 +304,33 @@ std::int32_t TIniValues::ReadInteger(std::string_view section, std::string_view 
 }
 
 void TIniFile::ReplaceContent(std::string_view output) const {
-    // Written beside the file and moved over it in one step: a full disk or a failed write
-    // leaves the old file whole.
-    const std::string temporary = fileName_ + ".new";
+    // What could not be read back is not written.
+    if (output.size() > platform::MaxSettingsFileBytes) {
+        throw platform::SystemError({FileTooLarge, platform::ErrorText(FileTooLarge)});
+    }
+    // A link stays a link: its target is the file written.
+    const std::string target = fs_.LinkTarget(fileName_);
+    if (!fs_.MayWrite(target)) {
+        throw platform::SystemError({AccessDenied, platform::ErrorText(AccessDenied)});
+    }
+    // Written beside the file and moved over it in one step, so a full disk or a failed write
+    // leaves the old file whole. Where nothing can be created beside it (a protected folder,
+    // something else at the temporary name), the file itself is rewritten.
+    const std::string temporary = target + TemporarySuffix;
+    fs_.DeleteFile(temporary); // a file of ours, left by an interrupted Save
+    platform::File file;
     try {
-        auto file = fs_.Open(temporary, platform::OpenMode::CreateExclusive);
+        file = fs_.Open(temporary, platform::OpenMode::CreateExclusive);
+    } catch (const platform::SystemError&) {
+        auto inPlace = fs_.Open(target, platform::OpenMode::CreateExclusive);
+        inPlace.Write(output);
+        inPlace.Close();
+        return;
+    }
+    try {
         file.Write(output);
         file.Close();
-        fs_.ReplaceFileAtomically(temporary, fileName_);
+        fs_.ReplaceFileAtomically(temporary, target);
     } catch (const platform::SystemError&) {
         fs_.DeleteFile(temporary);
         throw;

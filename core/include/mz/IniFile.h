@@ -62,7 +62,11 @@ public:
     // texts that would not read back as written (a line break anywhere, "=" in the key, an
     // empty key or one beginning with "["). A replaced key keeps the name as the file spells it;
     // a new key goes after the last non-blank line of its section; a new section goes at the
-    // end of the file. See ReplaceContent for how the file is replaced.
+    // end of the file. The new content goes to "<file>.saving" beside the file and replaces it
+    // in one step, so a failure leaves the file as it was; where only the folder is protected
+    // the file is rewritten in place. A link is written through to its target. Also raises
+    // "Unable to write to" when the user may not write the file itself, and when the content
+    // would pass MaxSettingsFileBytes.
     void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
 
 private:
