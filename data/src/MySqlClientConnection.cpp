@@ -53,6 +53,7 @@ void MySqlConnection::SetDatabase(const std::string& database) {
         return;
     }
     database_ = database;
+    ++generation_;
     if (Connected() && api_->SelectDb(handle_.get(), database_.c_str()) != 0) {
         const unsigned int code = api_->Errno(handle_.get());
         const std::string message = api_->Error(handle_.get());
@@ -85,6 +86,7 @@ void MySqlConnection::Connect() {
         throw MySqlError(api_->Errno(handle.get()), api_->Error(handle.get()));
     }
     handle_ = std::move(handle);
+    ++generation_;
 }
 
 void MySqlConnection::Close() noexcept {

@@ -36,10 +36,9 @@ bool TMonitorZelnor::RunActivityTest() {
 }
 
 ActivityOutcome TMonitorZelnor::Run() {
-    TPBMConfig config;
-    LoadPBMConfig(config);
-
-    const std::int32_t branch = ReadBranchCode();
+    const ActivitySettings settings = LoadActivitySettings();
+    const TPBMConfig& config = settings.config;
+    const std::int32_t branch = settings.branch;
     if (branch == 0) {
         WriteLog(services_, "CodFilial n\xE3o identificada.");
         throw Exception("Filial n\xE3o identificada.");
@@ -50,7 +49,7 @@ ActivityOutcome TMonitorZelnor::Run() {
 
     const std::string replyPath = config.Resposta + ExchangeFileName;
     ActivityOutcome outcome;
-    outcome.kind = JudgeReply(replyPath);
+    outcome.kind = JudgeReply(replyPath, config.Tempo);
     if (outcome.kind == ActivityOutcome::Kind::Good) {
         outcome.moment = services_.clock.Now();
     }
@@ -60,18 +59,33 @@ ActivityOutcome TMonitorZelnor::Run() {
     return outcome;
 }
 
-ActivityOutcome::Kind TMonitorZelnor::JudgeReply(const std::string& path) {
-    if (!WaitForReply(path)) {
+ActivityOutcome::Kind TMonitorZelnor::JudgeReply(const std::string& path, std::int32_t tempo) {
+    if (!WaitForReply(path, tempo)) {
         return ActivityOutcome::Kind::NoReply;
     }
     return ReplyIsGood(path) ? ActivityOutcome::Kind::Good : ActivityOutcome::Kind::BadReply;
 }
 
+namespace {
+
+void FillPBMConfig(const TIniValues& values, TPBMConfig& config) {
+    config.Envio = values.ReadString("zelnor", "envio", platform::DefaultSendDirectory());
+    config.Resposta = values.ReadString("zelnor", "resposta", platform::DefaultReplyDirectory());
+    config.Tempo = values.ReadInteger("zelnor", "tempo", DefaultTempo);
+}
+
+} // namespace
+
 void TMonitorZelnor::LoadPBMConfig(TPBMConfig& config) const {
-    const TIniFile ini(SettingsFileName(), services_.files, services_.sleeper);
-    config.Envio = ini.ReadString("zelnor", "envio", platform::DefaultSendDirectory());
-    config.Resposta = ini.ReadString("zelnor", "resposta", platform::DefaultReplyDirectory());
-    config.Tempo = ini.ReadInteger("zelnor", "tempo", DefaultTempo);
+    FillPBMConfig(ReadSettings(), config);
+}
+
+ActivitySettings TMonitorZelnor::LoadActivitySettings() const {
+    const TIniValues values = ReadSettings();
+    ActivitySettings settings;
+    FillPBMConfig(values, settings.config);
+    settings.branch = values.ReadInteger("FilialMatriz", "CodLogica", DefaultBranch);
+    return settings;
 }
 
 std::int32_t TMonitorZelnor::NextBranchSequence(std::int32_t branch) {
@@ -92,8 +106,10 @@ std::int32_t TMonitorZelnor::NextBranchSequence(std::int32_t branch) {
 }
 
 bool TMonitorZelnor::WaitForReply(const std::string& path) {
-    const std::int32_t tempo = TIniFile(SettingsFileName(), services_.files, services_.sleeper)
-                                   .ReadInteger("zelnor", "tempo", DefaultTempo);
+    return WaitForReply(path, ReadSettings().ReadInteger("zelnor", "tempo", DefaultTempo));
+}
+
+bool TMonitorZelnor::WaitForReply(const std::string& path, std::int32_t tempo) {
     const std::int32_t secondsPerTry = tempo / 1000;
 
     bool found = services_.files.FileExists(path);
@@ -132,9 +148,8 @@ std::string TMonitorZelnor::SettingsFileName() const {
     return programDirectory_ + "sistema_tervo.ini";
 }
 
-std::int32_t TMonitorZelnor::ReadBranchCode() const {
-    return TIniFile(SettingsFileName(), services_.files, services_.sleeper)
-        .ReadInteger("FilialMatriz", "CodLogica", DefaultBranch);
+TIniValues TMonitorZelnor::ReadSettings() const {
+    return TIniFile(SettingsFileName(), services_.files, services_.sleeper).Read();
 }
 
 } // namespace mz
