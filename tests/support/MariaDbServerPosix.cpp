@@ -192,8 +192,21 @@ void MariaDbServer::WaitUntilReady() {
     }
 }
 
+void MariaDbServer::Freeze() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGSTOP);
+    }
+}
+
+void MariaDbServer::Thaw() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGCONT);
+    }
+}
+
 void MariaDbServer::Stop() {
     root_.reset();
+    Thaw(); // a stopped process would not end on SIGTERM
     if (!Running()) {
         return;
     }
