@@ -29,7 +29,8 @@ std::string ActivityStatusText(const LocalDateTime& moment, const RegionalSettin
 
 TMonitorZelnor::TMonitorZelnor(IDataModule& dm, IMonitorView& view, const Services& services,
                                std::string programDirectory)
-    : dm_(dm), view_(view), services_(services), programDirectory_(std::move(programDirectory)) {}
+    : dm_(dm), view_(view), services_(services),
+      settingsFileName_(std::move(programDirectory) + "sistema_tervo.ini") {}
 
 bool TMonitorZelnor::RunActivityTest() {
     return Run().kind == ActivityOutcome::Kind::Good;
@@ -144,12 +145,8 @@ bool TMonitorZelnor::IsSettingsWindowActive() const {
     return view_.IsActive();
 }
 
-std::string TMonitorZelnor::SettingsFileName() const {
-    return programDirectory_ + "sistema_tervo.ini";
-}
-
 TIniValues TMonitorZelnor::ReadSettings() const {
-    return TIniFile(SettingsFileName(), services_.files, services_.sleeper).Read();
+    return TIniFile(settingsFileName_, services_.files, services_.sleeper).Read();
 }
 
 } // namespace mz

@@ -57,7 +57,6 @@ public:
     bool IsSettingsWindowActive() const;
 
 private:
-    std::string SettingsFileName() const;
     TIniValues ReadSettings() const;
     void WriteRequest(const std::string& path, std::int32_t number) const;
     bool ReplyIsGood(const std::string& path) const;
@@ -67,7 +66,7 @@ private:
     IDataModule& dm_;
     IMonitorView& view_;
     Services services_;
-    std::string programDirectory_;
+    std::string settingsFileName_; // sistema_tervo.ini in the program directory
 };
 
 } // namespace mz
