@@ -5,6 +5,7 @@
 #include "mz/Integer.h"
 #include "mz/Text.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fmt/format.h>
 #include <optional>
@@ -251,33 +252,64 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
     }
 }
 
+namespace {
+
+std::size_t LineEnd(std::string_view text, std::size_t pos) noexcept {
+    while (pos < text.size() && text[pos] != '\r' && text[pos] != '\n') {
+        ++pos;
+    }
+    return pos;
+}
+
+// Whether only blanks stand between the start of pos's line and pos.
+bool FirstOnItsLine(std::string_view text, std::size_t pos) noexcept {
+    for (; pos > 0; --pos) {
+        const char before = text[pos - 1];
+        if (before == '\r' || before == '\n') {
+            return true;
+        }
+        if (Blanks.find(before) == std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TIniValues::TIniValues(std::string cp1252Text) : text_(std::move(cp1252Text)) {
+    // Section headers are lines whose first non-blank character is "[": found by looking
+    // for that character alone, so long comments and values cost no more than a memchr.
+    const std::string_view text = text_;
+    for (std::size_t pos = text.find('['); pos != std::string_view::npos;
+         pos = text.find('[', pos + 1)) {
+        if (FirstOnItsLine(text, pos)) {
+            headers_.push_back(pos);
+        }
+    }
+}
+
 std::optional<std::string_view> TIniValues::Find(std::string_view section,
                                                  std::string_view key) const {
     section = TrimBlanksAndTabs(section);
     key = TrimBlanksAndTabs(key);
-    // One pass over the text without copying a line: only the first section of the name
-    // counts, and in it the first line of the key.
-    bool inSection = false;
     const std::string_view text = text_;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            end = text.size();
+    // Only the first section of the name counts, and in it the first line of the key.
+    for (std::size_t i = 0; i < headers_.size(); ++i) {
+        std::size_t start = LineEnd(text, headers_[i]);
+        if (!SameText(*SectionOf(text.substr(headers_[i], start - headers_[i])), section)) {
+            continue;
         }
-        const std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        if (const auto name = SectionOf(line)) {
-            if (inSection) {
-                return std::nullopt;
-            }
-            inSection = SameText(*name, section);
-        } else if (inSection) {
-            const auto entry = EntryOf(line);
+        const std::size_t sectionEnd = i + 1 < headers_.size() ? headers_[i + 1] : text.size();
+        while (start < sectionEnd) {
+            const std::size_t end = std::min(LineEnd(text, start), sectionEnd);
+            const auto entry = EntryOf(text.substr(start, end - start));
             if (entry && SameText(entry->key, key)) {
                 return entry->value;
             }
+            start = end + 1;
         }
+        return std::nullopt;
     }
     return std::nullopt;
 }

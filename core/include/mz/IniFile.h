@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace mz {
 
@@ -16,7 +17,7 @@ namespace mz {
 class TIniValues {
 public:
     TIniValues() = default; // a missing file: every key is missing
-    explicit TIniValues(std::string cp1252Text) : text_(std::move(cp1252Text)) {}
+    explicit TIniValues(std::string cp1252Text);
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view def) const;
@@ -27,6 +28,7 @@ private:
     std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
 
     std::string text_;
+    std::vector<std::size_t> headers_; // where the "[" of each section header stands
 };
 
 // A settings file (sections of key=value lines), opened by full path. Every read and write
