@@ -9,6 +9,7 @@
 #include <array>
 #include <benchmark/benchmark.h>
 #include <functional>
+#include <utility>
 
 namespace mz::bench {
 namespace {
@@ -35,24 +36,25 @@ private:
 
 // A monitor on its own connection to the benchmark server.
 struct Monitor {
-    Monitor() {
+    explicit Monitor(std::string directory = Environment::Get().ProgramDirectory())
+        : programDirectory(std::move(directory)) {
         dm.ConnectTo(server.Host(), server.Database(), server.User(), server.Password(),
                      server.Port());
     }
 
+    std::string programDirectory;
     Environment& environment = Environment::Get();
     test::MariaDbServer& server = environment.Server();
     RegionalSettingsOwner regional{platform::LoadRegionalSettings};
     Services services{platform::SystemFileSystem(), SystemClock(), platform::SystemSleeper(),
                       regional.Current()};
-    TDM dm{environment.ProgramDirectory(), services.files, services.sleeper};
+    TDM dm{programDirectory, services.files, services.sleeper};
     QuietWindow window;
-    TMonitorZelnor monitor{dm, window, services, environment.ProgramDirectory()};
+    TMonitorZelnor monitor{dm, window, services, programDirectory};
 };
 
 // Everything a test does: settings, number, request, reply, status, clean-up.
-void BM_ActivityTest(benchmark::State& state) {
-    Monitor m;
+void ActivityTest(benchmark::State& state, Monitor& m) {
     for (auto _ : state) {
         state.PauseTiming();
         m.environment.PutReply();
@@ -63,7 +65,18 @@ void BM_ActivityTest(benchmark::State& state) {
         }
     }
 }
+void BM_ActivityTest(benchmark::State& state) {
+    Monitor m;
+    ActivityTest(state, m);
+}
 BENCHMARK(BM_ActivityTest)->Unit(benchmark::kMicrosecond);
+
+// The same with a sistema_tervo.ini of about 1 MiB.
+void BM_ActivityTestLargeSettings(benchmark::State& state) {
+    Monitor m(Environment::Get().LargeSettingsDirectory());
+    ActivityTest(state, m);
+}
+BENCHMARK(BM_ActivityTestLargeSettings)->Unit(benchmark::kMicrosecond);
 
 // The database part: one select and one prepared update.
 void BM_ActivityDatabase(benchmark::State& state) {
@@ -74,17 +87,11 @@ void BM_ActivityDatabase(benchmark::State& state) {
 }
 BENCHMARK(BM_ActivityDatabase)->Unit(benchmark::kMicrosecond);
 
-// The settings reads of a test: the exchange keys, the branch code and the wait.
+// The settings read of a test: the exchange keys, the branch code and the wait.
 void BM_ActivitySettings(benchmark::State& state) {
     Monitor m;
-    const std::string settings = m.environment.ProgramDirectory() + "sistema_tervo.ini";
     for (auto _ : state) {
-        TPBMConfig config;
-        m.monitor.LoadPBMConfig(config);
-        benchmark::DoNotOptimize(TIniFile(settings, m.services.files, m.services.sleeper)
-                                     .ReadInteger("FilialMatriz", "CodLogica", 2));
-        benchmark::DoNotOptimize(TIniFile(settings, m.services.files, m.services.sleeper)
-                                     .ReadInteger("zelnor", "tempo", 2500));
+        benchmark::DoNotOptimize(m.monitor.LoadActivitySettings());
     }
 }
 BENCHMARK(BM_ActivitySettings)->Unit(benchmark::kMicrosecond);

@@ -34,15 +34,22 @@ Environment::Environment() : server_(test::MariaDbServer::Shared()) {
     }
     root_ = pattern + "/";
     programDir_ = root_ + "prog/";
+    largeDir_ = root_ + "prog-large/";
     sendDir_ = root_ + "env/";
     replyDir_ = root_ + "rec/";
-    for (const std::string& dir : {programDir_, sendDir_, replyDir_}) {
+    for (const std::string& dir : {programDir_, largeDir_, sendDir_, replyDir_}) {
         std::filesystem::create_directory(dir);
     }
-    WriteText(programDir_ + "sistema_tervo.ini",
-              fmt::format("[zelnor]\r\nenvio={}\r\nresposta={}\r\ntempo=500\r\n"
-                          "[FilialMatriz]\r\nCodLogica={}\r\n",
-                          sendDir_, replyDir_, Branch));
+    const std::string settings = fmt::format("[zelnor]\r\nenvio={}\r\nresposta={}\r\ntempo=500\r\n"
+                                             "[FilialMatriz]\r\nCodLogica={}\r\n",
+                                             sendDir_, replyDir_, Branch);
+    WriteText(programDir_ + "sistema_tervo.ini", settings);
+    std::string padding;
+    const std::string comment = "; " + std::string(60, '-') + "\r\n";
+    while (padding.size() + comment.size() + settings.size() < (std::size_t{1} << 20) - 64) {
+        padding += comment;
+    }
+    WriteText(largeDir_ + "sistema_tervo.ini", padding + settings);
     server_.Execute(fmt::format("delete from {0}.filial; insert into {0}.filial values ({1}, 0)",
                                 server_.Database(), Branch));
 }

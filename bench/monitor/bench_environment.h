@@ -20,6 +20,8 @@ public:
 
     test::MariaDbServer& Server() const { return server_; }
     const std::string& ProgramDirectory() const { return programDir_; }
+    // The same settings behind about 1 MiB of comment lines, within the read limit.
+    const std::string& LargeSettingsDirectory() const { return largeDir_; }
     std::string RequestPath() const;
     std::string ReplyPath() const;
     // Places the service's good answer, as it stands before a test looks for it.
@@ -31,6 +33,7 @@ private:
     test::MariaDbServer& server_;
     std::string root_;
     std::string programDir_;
+    std::string largeDir_;
     std::string sendDir_;
     std::string replyDir_;
 };

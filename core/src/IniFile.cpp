@@ -1,9 +1,11 @@
 #include "mz/IniFile.h"
 
+#include "IniFileText.h"
 #include "mz/Exception.h"
 #include "mz/Integer.h"
 #include "mz/Text.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fmt/format.h>
 #include <optional>
@@ -15,11 +17,17 @@ namespace {
 constexpr std::size_t MaxValueLength = 2047;
 constexpr int FileNotFound = 2;
 constexpr int PathNotFound = 3;
+constexpr int AccessDenied = 5;
+constexpr int FileTooLarge = 223;
+// The name a new content is written under before it replaces the file (the package's purge
+// removes one left behind).
+constexpr const char* TemporarySuffix = ".saving";
 // A file another program holds locked for a moment is tried again for about a second.
 constexpr int ReadTries = 20;
 constexpr std::chrono::milliseconds ReadRetryPause{50};
-// Editors put one before the first line; it is no part of the first section's name.
-constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+// The characters Windows' reader takes for blanks around names and values: space, tab,
+// vertical tab, form feed and ^Z (the old end-of-file mark some editors still append).
+constexpr std::string_view Blanks = " \t\v\f\x1A";
 
 // One line of the file with the line end it had ("" for a last line without one).
 struct Line {
@@ -49,11 +57,11 @@ std::vector<Line> SplitLines(std::string_view content) {
 }
 
 std::string_view TrimBlanksAndTabs(std::string_view text) noexcept {
-    const auto pos = text.find_first_not_of(" \t");
+    const auto pos = text.find_first_not_of(Blanks);
     if (pos == std::string_view::npos) {
         return {};
     }
-    return text.substr(pos, text.find_last_not_of(" \t") - pos + 1);
+    return text.substr(pos, text.find_last_not_of(Blanks) - pos + 1);
 }
 
 // The name of the section a line opens: the text after "[" up to the last "]", without the
@@ -70,18 +78,6 @@ std::optional<std::string_view> SectionOf(std::string_view line) noexcept {
 
 bool Missing(const platform::SystemError& error) noexcept {
     return error.Error().code == FileNotFound || error.Error().code == PathNotFound;
-}
-
-struct Content {
-    std::string byteOrderMark; // kept apart, so the first line is matched without it
-    std::string text;
-};
-
-Content Split(std::string bytes) {
-    if (bytes.starts_with(Utf8ByteOrderMark)) {
-        return {std::string(Utf8ByteOrderMark), bytes.substr(Utf8ByteOrderMark.size())};
-    }
-    return {"", std::move(bytes)};
 }
 
 struct Entry {
@@ -203,32 +199,25 @@ std::optional<std::string> TIniFile::ReadContent() const {
     }
 }
 
+TIniValues TIniFile::Read() const {
+    auto bytes = ReadContent();
+    if (!bytes) {
+        return TIniValues();
+    }
+    if (initext::EncodingOf(*bytes) == initext::Encoding::Ansi) {
+        return TIniValues(std::move(*bytes));
+    }
+    return TIniValues(initext::ToCp1252(*bytes));
+}
+
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view def) const {
-    const auto bytes = ReadContent();
-    if (!bytes) {
-        return std::string(def);
-    }
-    const auto lines = SplitLines(Split(*bytes).text);
-    const auto range = FindSection(lines, section);
-    if (!range) {
-        return std::string(def);
-    }
-    const auto index = FindKey(lines, *range, key);
-    if (!index) {
-        return std::string(def);
-    }
-    const std::string_view value = Unquoted(EntryOf(lines[*index].text)->value);
-    return std::string(value.substr(0, MaxValueLength));
+    return Read().ReadString(section, key, def);
 }
 
 std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
                                    std::int32_t def) const {
-    std::string text = ReadString(section, key, "");
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.replace(0, 2, "$");
-    }
-    return StrToIntDef(text, def);
+    return Read().ReadInteger(section, key, def);
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key,
@@ -246,29 +235,134 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
                 throw;
             }
         }
-        const Content content = Split(std::move(bytes));
-        auto lines = SplitLines(content.text);
-        PlaceEntry(lines, section, TrimBlanksAndTabs(key), value);
-        std::string output = content.byteOrderMark;
+        // Edited in its own encoding, so that nothing of the other lines is lost.
+        const initext::Encoding encoding = initext::EncodingOf(bytes);
+        auto lines = SplitLines(initext::ToEditable(bytes, encoding));
+        PlaceEntry(lines, initext::FromCp1252(section, encoding),
+                   initext::FromCp1252(TrimBlanksAndTabs(key), encoding),
+                   initext::FromCp1252(value, encoding));
+        std::string text;
         for (const auto& line : lines) {
-            output += line.text;
-            output += line.end;
+            text += line.text;
+            text += line.end;
         }
-        ReplaceContent(output);
+        ReplaceContent(initext::ToFileBytes(text, encoding));
     } catch (const platform::SystemError&) {
         throw Exception(failure);
     }
 }
 
+namespace {
+
+std::size_t LineEnd(std::string_view text, std::size_t pos) noexcept {
+    while (pos < text.size() && text[pos] != '\r' && text[pos] != '\n') {
+        ++pos;
+    }
+    return pos;
+}
+
+// Whether only blanks stand between the start of pos's line and pos.
+bool FirstOnItsLine(std::string_view text, std::size_t pos) noexcept {
+    for (; pos > 0; --pos) {
+        const char before = text[pos - 1];
+        if (before == '\r' || before == '\n') {
+            return true;
+        }
+        if (Blanks.find(before) == std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TIniValues::TIniValues(std::string cp1252Text) : text_(std::move(cp1252Text)) {
+    // Section headers are lines whose first non-blank character is "[": found by looking
+    // for that character alone, so long comments and values cost no more than a memchr.
+    const std::string_view text = text_;
+    for (std::size_t pos = text.find('['); pos != std::string_view::npos;
+         pos = text.find('[', pos + 1)) {
+        if (FirstOnItsLine(text, pos)) {
+            headers_.push_back(pos);
+        }
+    }
+}
+
+std::optional<std::string_view> TIniValues::Find(std::string_view section,
+                                                 std::string_view key) const {
+    section = TrimBlanksAndTabs(section);
+    key = TrimBlanksAndTabs(key);
+    const std::string_view text = text_;
+    // Only the first section of the name counts, and in it the first line of the key.
+    for (std::size_t i = 0; i < headers_.size(); ++i) {
+        std::size_t start = LineEnd(text, headers_[i]);
+        if (!SameText(*SectionOf(text.substr(headers_[i], start - headers_[i])), section)) {
+            continue;
+        }
+        const std::size_t sectionEnd = i + 1 < headers_.size() ? headers_[i + 1] : text.size();
+        while (start < sectionEnd) {
+            const std::size_t end = std::min(LineEnd(text, start), sectionEnd);
+            const auto entry = EntryOf(text.substr(start, end - start));
+            if (entry && SameText(entry->key, key)) {
+                return entry->value;
+            }
+            start = end + 1;
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::string TIniValues::ReadString(std::string_view section, std::string_view key,
+                                   std::string_view def) const {
+    const auto found = Find(section, key);
+    if (!found) {
+        return std::string(def);
+    }
+    std::string_view value = Unquoted(*found);
+    // Windows hands values on as C strings: a NUL ends them.
+    value = value.substr(0, value.find('\0'));
+    return std::string(value.substr(0, MaxValueLength));
+}
+
+std::int32_t TIniValues::ReadInteger(std::string_view section, std::string_view key,
+                                     std::int32_t def) const {
+    std::string text = ReadString(section, key, "");
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.replace(0, 2, "$");
+    }
+    return StrToIntDef(text, def);
+}
+
 void TIniFile::ReplaceContent(std::string_view output) const {
-    // Written beside the file and moved over it in one step: a full disk or a failed write
-    // leaves the old file whole.
-    const std::string temporary = fileName_ + ".new";
+    // What could not be read back is not written.
+    if (output.size() > platform::MaxSettingsFileBytes) {
+        throw platform::SystemError({FileTooLarge, platform::ErrorText(FileTooLarge)});
+    }
+    // A link stays a link: its target is the file written.
+    const std::string target = fs_.LinkTarget(fileName_);
+    if (!fs_.MayWrite(target)) {
+        throw platform::SystemError({AccessDenied, platform::ErrorText(AccessDenied)});
+    }
+    // Written beside the file and moved over it in one step, so a full disk or a failed write
+    // leaves the old file whole. Where nothing can be created beside it (a protected folder,
+    // something else at the temporary name), the file itself is rewritten.
+    const std::string temporary = target + TemporarySuffix;
+    fs_.DeleteFile(temporary); // a file of ours, left by an interrupted Save
+    platform::File file;
     try {
-        auto file = fs_.Open(temporary, platform::OpenMode::CreateExclusive);
+        file = fs_.Open(temporary, platform::OpenMode::CreateExclusive);
+    } catch (const platform::SystemError&) {
+        auto inPlace = fs_.Open(target, platform::OpenMode::CreateExclusive);
+        inPlace.Write(output);
+        inPlace.Close();
+        return;
+    }
+    try {
         file.Write(output);
         file.Close();
-        fs_.ReplaceFileAtomically(temporary, fileName_);
+        fs_.ReplaceFileAtomically(temporary, target);
     } catch (const platform::SystemError&) {
         fs_.DeleteFile(temporary);
         throw;

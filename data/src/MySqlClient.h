@@ -110,6 +110,9 @@ public:
     void RollBackQuietly() noexcept;
 
     const MySqlApi& Api() const noexcept { return *api_; }
+    // Changes whenever a new connection opens or the open one switches database, so that a
+    // statement prepared on the earlier one is not used on this one.
+    std::uint64_t Generation() const noexcept { return generation_; }
     // The open handle, connecting first when closed.
     MYSQL* Acquire();
     // Raises the failure; closes the connection first when the failure means it is lost.
@@ -127,6 +130,7 @@ private:
     int port_ = 3306;
     bool loginPrompt_ = true;
     MySqlHandle handle_;
+    std::uint64_t generation_ = 0;
 };
 
 // Runs one select and holds its result, standing on the first row.
@@ -172,7 +176,14 @@ struct NamedStatement {
 };
 NamedStatement ParseNamedParameters(const std::string& sql);
 
-// Runs one statement with named parameters as a server-side prepared statement.
+struct MySqlStatementCloser {
+    const MySqlApi* api = nullptr;
+    void operator()(MYSQL_STMT* stmt) const noexcept { api->StmtClose(stmt); }
+};
+using MySqlStatementHandle = std::unique_ptr<MYSQL_STMT, MySqlStatementCloser>;
+
+// Runs one statement with named parameters as a server-side prepared statement, prepared once
+// per connection and text: the same text again is neither parsed nor prepared again.
 class MySqlCommand {
 public:
     explicit MySqlCommand(MySqlConnection& connection);
@@ -193,8 +204,12 @@ public:
     std::uint64_t Execute();
 
 private:
+    MYSQL_STMT* Prepared();
+
     MySqlConnection* connection_;
     std::string sql_;
+    MySqlStatementHandle prepared_;
+    std::uint64_t preparedGeneration_ = 0;
     NamedStatement statement_;
     TParams params_;
     std::vector<std::size_t> placeholderParams_; // index into params_ for each "?"

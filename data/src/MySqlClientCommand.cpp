@@ -9,12 +9,6 @@ namespace mz {
 
 namespace {
 
-struct StatementCloser {
-    const MySqlApi* api = nullptr;
-    void operator()(MYSQL_STMT* stmt) const noexcept { api->StmtClose(stmt); }
-};
-using StatementHandle = std::unique_ptr<MYSQL_STMT, StatementCloser>;
-
 // The storage a bound parameter points into; it must outlive the execution.
 struct BoundValue {
     std::int64_t integer = 0;
@@ -100,6 +94,14 @@ void Bind(const TParam& param, BoundValue& value, MYSQL_BIND& bind) {
 MySqlCommand::MySqlCommand(MySqlConnection& connection) : connection_(&connection) {}
 
 void MySqlCommand::SetSql(std::string sql) {
+    if (sql == sql_ && !sql_.empty()) {
+        for (auto& param : params_) {
+            param.DataType = ftUnknown;
+            param.Value = Variant();
+        }
+        return;
+    }
+    prepared_.reset();
     sql_ = std::move(sql);
     statement_ = ParseNamedParameters(sql_);
     params_ = TParams();
@@ -129,28 +131,43 @@ void MySqlCommand::BindParams(const TParams& given) {
     }
 }
 
-std::uint64_t MySqlCommand::Execute() {
+MYSQL_STMT* MySqlCommand::Prepared() {
     const MySqlApi& api = connection_->Api();
     MYSQL* const mysql = connection_->Acquire();
-    StatementHandle stmt(api.StmtInit(mysql), StatementCloser{&api});
+    if (prepared_ && preparedGeneration_ == connection_->Generation()) {
+        return prepared_.get();
+    }
+    prepared_.reset();
+    MySqlStatementHandle stmt(api.StmtInit(mysql), MySqlStatementCloser{&api});
     if (!stmt) {
         connection_->FailFromHandle();
     }
-    const auto fail = [&] {
+    const auto& text = statement_.text;
+    if (api.StmtPrepare(stmt.get(), text.data(), static_cast<unsigned long>(text.size())) != 0) {
         const unsigned int code = api.StmtErrno(stmt.get());
         const std::string message = api.StmtError(stmt.get());
         stmt.reset();
         connection_->Fail(code, message);
-    };
-    const auto& text = statement_.text;
-    if (api.StmtPrepare(stmt.get(), text.data(), static_cast<unsigned long>(text.size())) != 0) {
-        fail();
     }
     // A "?" written in the text itself would take a value meant for another parameter.
     if (const auto markers = api.StmtParamCount(stmt.get()); markers != placeholderParams_.size()) {
         throw Exception(fmt::format("The statement has {} parameter markers for {} parameters",
                                     markers, placeholderParams_.size()));
     }
+    prepared_ = std::move(stmt);
+    preparedGeneration_ = connection_->Generation();
+    return prepared_.get();
+}
+
+std::uint64_t MySqlCommand::Execute() {
+    const MySqlApi& api = connection_->Api();
+    MYSQL_STMT* const stmt = Prepared();
+    const auto fail = [&] {
+        const unsigned int code = api.StmtErrno(stmt);
+        const std::string message = api.StmtError(stmt);
+        prepared_.reset(); // prepared again next time, whatever went wrong with it
+        connection_->Fail(code, message);
+    };
     std::vector<BoundValue> values(params_.Count());
     std::vector<MYSQL_BIND> paramBinds(params_.Count());
     for (std::size_t i = 0; i < params_.Count(); ++i) {
@@ -161,13 +178,13 @@ std::uint64_t MySqlCommand::Execute() {
     for (const std::size_t index : placeholderParams_) {
         binds.push_back(paramBinds[index]);
     }
-    if (!binds.empty() && api.StmtBindParam(stmt.get(), binds.data())) {
+    if (!binds.empty() && api.StmtBindParam(stmt, binds.data())) {
         fail();
     }
-    if (api.StmtExecute(stmt.get()) != 0) {
+    if (api.StmtExecute(stmt) != 0) {
         fail();
     }
-    return api.StmtAffectedRows(stmt.get());
+    return api.StmtAffectedRows(stmt);
 }
 
 } // namespace mz

@@ -32,34 +32,53 @@ TDM::TDM(std::string programDirectory, const platform::FileSystem& fs,
 TDM::TDM(std::string programDirectory, const platform::FileSystem& fs,
          const platform::Sleeper& sleeper, const MySqlApi& api)
     : programDirectory_(std::move(programDirectory)), fs_(fs), sleeper_(sleeper),
-      components_(std::make_unique<Components>(api)) {}
+      components_(std::make_unique<Components>(api)),
+      settingsFileName_(programDirectory_ + "sistema_tervo.ini") {}
 
 TDM::~TDM() = default;
 
+namespace {
+
+ConnectionSettings ReadConnectionSettings(const TIniValues& values, const std::string& section) {
+    ConnectionSettings settings;
+    settings.server = values.ReadString(section, "local", "localhost");
+    settings.database = values.ReadString(section, "database", "gerente");
+    settings.user = values.ReadString(section, "usuario", "root");
+    const std::string enciphered = values.ReadString(section, "senha", "7B02E95C1A44D0F3B816");
+    settings.password = DecipherPassword(enciphered, PasswordKey);
+    return settings;
+}
+
+} // namespace
+
 void TDM::OpenConnection() {
-    LoadConnectionSettings(programDirectory_ + "sistema_tervo.ini", "ip", MySqlPort);
+    LoadConnectionSettings(settingsFileName_, "ip", MySqlPort);
 }
 
 void TDM::LoadConnectionSettings(const std::string& fileName, const std::string& section,
                                  int port) {
-    std::string server;
-    std::string database;
-    std::string user;
-    std::string password;
-    {
-        const TIniFile ini(fileName, fs_, sleeper_);
-        server = ini.ReadString(section, "local", "localhost");
-        database = ini.ReadString(section, "database", "gerente");
-        user = ini.ReadString(section, "usuario", "root");
-        const std::string enciphered = ini.ReadString(section, "senha", "7B02E95C1A44D0F3B816");
-        password = DecipherPassword(enciphered, PasswordKey);
+    unreadSettings_ = SettingsSource{fileName, section, port};
+    const ConnectionSettings settings =
+        ReadConnectionSettings(TIniFile(fileName, fs_, sleeper_).Read(), section);
+    ConnectTo(settings.server, settings.database, settings.user, settings.password, port);
+}
+
+void TDM::EnsureConnectionSettings() {
+    if (!unreadSettings_) {
+        return;
     }
-    ConnectTo(server, database, user, password, port);
+    try {
+        const SettingsSource source = *unreadSettings_;
+        LoadConnectionSettings(source.fileName, source.section, source.port);
+    } catch (const MySqlError& error) {
+        throw Exception(error.what()); // as the query or statement itself would raise it
+    }
 }
 
 void TDM::ConnectTo(const std::string& server, const std::string& database, const std::string& user,
                     const std::string& password, int port) {
     MySqlConnection& connection = components_->Conexao;
+    unreadSettings_.reset();
     connection.SetServer(server);
     connection.SetDatabase(database);
     connection.SetUsername(user);
@@ -70,6 +89,7 @@ void TDM::ConnectTo(const std::string& server, const std::string& database, cons
 }
 
 Variant TDM::QueryValue(const std::string& sql, const Variant& defaultValue, bool raiseErrors) {
+    EnsureConnectionSettings();
     MySqlQuery& query = components_->oQuery;
     query.SetSql(sql);
     try {
@@ -87,6 +107,7 @@ Variant TDM::QueryValue(const std::string& sql, const Variant& defaultValue, boo
 }
 
 int TDM::ExecuteMount(TSqlMount& mount, bool raiseErrors) {
+    EnsureConnectionSettings();
     MySqlCommand& command = components_->oCommand;
     command.SetSql(mount.GetSql());
     command.BindParams(mount.GetParams());
@@ -102,6 +123,7 @@ int TDM::ExecuteMount(TSqlMount& mount, bool raiseErrors) {
 }
 
 void TDM::RunInTransaction(const std::function<void()>& work) {
+    EnsureConnectionSettings();
     MySqlConnection& connection = components_->Conexao;
     try {
         connection.ExecuteDirect("START TRANSACTION");

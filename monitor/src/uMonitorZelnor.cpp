@@ -29,17 +29,17 @@ std::string ActivityStatusText(const LocalDateTime& moment, const RegionalSettin
 
 TMonitorZelnor::TMonitorZelnor(IDataModule& dm, IMonitorView& view, const Services& services,
                                std::string programDirectory)
-    : dm_(dm), view_(view), services_(services), programDirectory_(std::move(programDirectory)) {}
+    : dm_(dm), view_(view), services_(services),
+      settingsFileName_(std::move(programDirectory) + "sistema_tervo.ini") {}
 
 bool TMonitorZelnor::RunActivityTest() {
     return Run().kind == ActivityOutcome::Kind::Good;
 }
 
 ActivityOutcome TMonitorZelnor::Run() {
-    TPBMConfig config;
-    LoadPBMConfig(config);
-
-    const std::int32_t branch = ReadBranchCode();
+    const ActivitySettings settings = LoadActivitySettings();
+    const TPBMConfig& config = settings.config;
+    const std::int32_t branch = settings.branch;
     if (branch == 0) {
         WriteLog(services_, "CodFilial n\xE3o identificada.");
         throw Exception("Filial n\xE3o identificada.");
@@ -50,7 +50,7 @@ ActivityOutcome TMonitorZelnor::Run() {
 
     const std::string replyPath = config.Resposta + ExchangeFileName;
     ActivityOutcome outcome;
-    outcome.kind = JudgeReply(replyPath);
+    outcome.kind = JudgeReply(replyPath, config.Tempo);
     if (outcome.kind == ActivityOutcome::Kind::Good) {
         outcome.moment = services_.clock.Now();
     }
@@ -60,18 +60,33 @@ ActivityOutcome TMonitorZelnor::Run() {
     return outcome;
 }
 
-ActivityOutcome::Kind TMonitorZelnor::JudgeReply(const std::string& path) {
-    if (!WaitForReply(path)) {
+ActivityOutcome::Kind TMonitorZelnor::JudgeReply(const std::string& path, std::int32_t tempo) {
+    if (!WaitForReply(path, tempo)) {
         return ActivityOutcome::Kind::NoReply;
     }
     return ReplyIsGood(path) ? ActivityOutcome::Kind::Good : ActivityOutcome::Kind::BadReply;
 }
 
+namespace {
+
+void FillPBMConfig(const TIniValues& values, TPBMConfig& config) {
+    config.Envio = values.ReadString("zelnor", "envio", platform::DefaultSendDirectory());
+    config.Resposta = values.ReadString("zelnor", "resposta", platform::DefaultReplyDirectory());
+    config.Tempo = values.ReadInteger("zelnor", "tempo", DefaultTempo);
+}
+
+} // namespace
+
 void TMonitorZelnor::LoadPBMConfig(TPBMConfig& config) const {
-    const TIniFile ini(SettingsFileName(), services_.files, services_.sleeper);
-    config.Envio = ini.ReadString("zelnor", "envio", platform::DefaultSendDirectory());
-    config.Resposta = ini.ReadString("zelnor", "resposta", platform::DefaultReplyDirectory());
-    config.Tempo = ini.ReadInteger("zelnor", "tempo", DefaultTempo);
+    FillPBMConfig(ReadSettings(), config);
+}
+
+ActivitySettings TMonitorZelnor::LoadActivitySettings() const {
+    const TIniValues values = ReadSettings();
+    ActivitySettings settings;
+    FillPBMConfig(values, settings.config);
+    settings.branch = values.ReadInteger("FilialMatriz", "CodLogica", DefaultBranch);
+    return settings;
 }
 
 std::int32_t TMonitorZelnor::NextBranchSequence(std::int32_t branch) {
@@ -92,8 +107,10 @@ std::int32_t TMonitorZelnor::NextBranchSequence(std::int32_t branch) {
 }
 
 bool TMonitorZelnor::WaitForReply(const std::string& path) {
-    const std::int32_t tempo = TIniFile(SettingsFileName(), services_.files, services_.sleeper)
-                                   .ReadInteger("zelnor", "tempo", DefaultTempo);
+    return WaitForReply(path, ReadSettings().ReadInteger("zelnor", "tempo", DefaultTempo));
+}
+
+bool TMonitorZelnor::WaitForReply(const std::string& path, std::int32_t tempo) {
     const std::int32_t secondsPerTry = tempo / 1000;
 
     bool found = services_.files.FileExists(path);
@@ -128,13 +145,8 @@ bool TMonitorZelnor::IsSettingsWindowActive() const {
     return view_.IsActive();
 }
 
-std::string TMonitorZelnor::SettingsFileName() const {
-    return programDirectory_ + "sistema_tervo.ini";
-}
-
-std::int32_t TMonitorZelnor::ReadBranchCode() const {
-    return TIniFile(SettingsFileName(), services_.files, services_.sleeper)
-        .ReadInteger("FilialMatriz", "CodLogica", DefaultBranch);
+TIniValues TMonitorZelnor::ReadSettings() const {
+    return TIniFile(settingsFileName_, services_.files, services_.sleeper).Read();
 }
 
 } // namespace mz

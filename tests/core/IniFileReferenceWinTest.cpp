@@ -1,5 +1,6 @@
 // The settings-file reading rules checked against Windows' own reader of such files,
 // GetPrivateProfileStringA, on the same files.
+#include "IniFileEncodings.h"
 #include "TestCases.h"
 #include "TestFiles.h"
 #include "mz/IniFile.h"
@@ -41,9 +42,11 @@ TEST_P(AgainstWindows, ReadsWhatWindowsReads) {
 
 const std::string LongValue(3000, 'v');
 
-// Left out on purpose: a UTF-8 byte-order mark, which TIniFile skips so that a file saved by a
-// current editor still finds its first section, and which older Windows reads as part of the
-// first line.
+const std::string Branch = "[FilialMatriz]\r\nCodLogica=5\r\n";
+const std::string Utf16Crlf = test::Utf16Le("\r\n").substr(2);
+
+// Non-ASCII letters in names are left out: Windows' reader matches them by case, Wine's
+// does not.
 INSTANTIATE_TEST_SUITE_P(
     Table, AgainstWindows,
     testing::Values(
@@ -73,7 +76,44 @@ INSTANTIATE_TEST_SUITE_P(
         ReferenceCase{"MissingSection", "[ip]\r\nlocal=x\r\n", "zelnor", "tempo"},
         ReferenceCase{"KeyBeforeAnySection", "local=x\r\n[ip]\r\n", "ip", "local"},
         ReferenceCase{"EmptyFile", "", "ip", "local"},
-        ReferenceCase{"LongValueIsCut", "[ip]\r\nlocal=" + LongValue + "\r\n", "ip", "local"}),
+        ReferenceCase{"LongValueIsCut", "[ip]\r\nlocal=" + LongValue + "\r\n", "ip", "local"},
+        ReferenceCase{"Utf16LittleEndian", test::Utf16Le(Branch), "FilialMatriz", "CodLogica"},
+        ReferenceCase{"Utf16BigEndian", test::Utf16Be(Branch), "FilialMatriz", "CodLogica"},
+        ReferenceCase{"Utf16Latin1Letter",
+                      test::Utf16Le("[s]\r\nk=Farm\xE1"
+                                    "cia\r\n"),
+                      "s", "k"},
+        ReferenceCase{"Utf16EuroSign",
+                      test::Utf16Le("[s]\r\nk=") + test::Utf16LeUnit(0x20AC) + Utf16Crlf, "s", "k"},
+        ReferenceCase{"Utf16OutsideWindows1252",
+                      test::Utf16Le("[s]\r\nk=a") + test::Utf16LeUnit(0x4E2D) + Utf16Crlf, "s",
+                      "k"},
+        ReferenceCase{"Utf16LoneSurrogate",
+                      test::Utf16Le("[s]\r\nk=a") + test::Utf16LeUnit(0xD800) + Utf16Crlf, "s",
+                      "k"},
+        ReferenceCase{"Utf16OddLastByte", test::Utf16Le(Branch) + "A", "FilialMatriz", "CodLogica"},
+        ReferenceCase{"Utf16WithoutMark", test::Utf16Le(Branch).substr(2), "FilialMatriz",
+                      "CodLogica"},
+        ReferenceCase{"Utf16MarkOnly", "\xFF\xFE", "s", "k"},
+        ReferenceCase{"Utf8Decoded",
+                      std::string(test::Utf8Mark) + "[s]\r\nk=C:\\Farm\xC3\xA1"
+                                                    "cia\\\r\n",
+                      "s", "k"},
+        ReferenceCase{"Utf8MarkBeforeTheFirstSection",
+                      std::string(test::Utf8Mark) + "[ip]\r\nlocal=db\r\n", "ip", "local"},
+        ReferenceCase{"Utf8WithoutMark", "[s]\r\nk=\xC3\xA1\r\n", "s", "k"},
+        ReferenceCase{"Utf8MalformedByte", std::string(test::Utf8Mark) + "[s]\r\nk=a\xE1z\r\n", "s",
+                      "k"},
+        ReferenceCase{"Utf8CutSequence", std::string(test::Utf8Mark) + "[s]\r\nk=a\xE2\x82z\r\n",
+                      "s", "k"},
+        ReferenceCase{"Utf8BeyondTheBasicPlane",
+                      std::string(test::Utf8Mark) + "[s]\r\nk=a\xF0\x9F\x98\x80z\r\n", "s", "k"},
+        ReferenceCase{"ControlZAfterTheLastValue", "[FilialMatriz]\r\nCodLogica=5\x1A",
+                      "FilialMatriz", "CodLogica"},
+        ReferenceCase{"VerticalTabAndFormFeedAreBlanks", "[s]\r\n\vk\f=\f x\v\r\n", "s", "k"},
+        ReferenceCase{"BlanksAroundTheSection", "\x1A[s]\f\r\nk=1\r\n", "s", "k"},
+        ReferenceCase{"NulEndsTheValue", std::string("[s]\r\nk=a\0b\r\nj=2\r\n", 18), "s", "k"},
+        ReferenceCase{"LinesAfterANul", std::string("[s]\r\nk=a\0b\r\nj=2\r\n", 18), "s", "j"}),
     test::ByTitle);
 
 TEST(AgainstWindows, MissingFileReadsAsMissingKeys) {

@@ -178,6 +178,58 @@ TEST_F(UdmTest, AnUnreadablePasswordStopsBeforeAnyConnectionAttempt) {
     EXPECT_FALSE(dm.Conexao().Connected());
 }
 
+// Settings that could not be read are read again by the next query, which never connects with
+// settings it did not read.
+struct UnreadSettingsCase {
+    const char* title;
+    std::string messageStart;
+    // Makes the file unreadable; the returned function mends it.
+    std::function<std::function<void()>(const std::string& path)> spoil;
+};
+
+class UnreadSettings : public UdmTest, public ::testing::WithParamInterface<UnreadSettingsCase> {};
+
+TEST_P(UnreadSettings, AreReadAgainByTheNextQuery) {
+    const std::string path = directory.WriteFile("sistema_tervo.ini", Settings().Text());
+    const auto mend = GetParam().spoil(path);
+    const auto expectFailure = [&](const std::function<void()>& step) {
+        try {
+            step();
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& error) {
+            EXPECT_TRUE(error.Message().starts_with(GetParam().messageStart)) << error.Message();
+        }
+    };
+    expectFailure([&] { dm.LoadConnectionSettings(path, "ip", Server().Port()); });
+    expectFailure([&] { dm.QueryValue(ReadSequence, 0, true); });
+    EXPECT_EQ(api.connects, 0);
+
+    mend();
+    EXPECT_EQ(dm.QueryValue(ReadSequence, 0, true), Variant(56));
+    EXPECT_EQ(dm.Conexao().Username(), "mzsenha");
+    EXPECT_EQ(api.connects, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnreadSettings,
+    ::testing::Values(UnreadSettingsCase{"MalformedPassword", "'$7G' is not a valid integer value",
+                                         [](const std::string& path) -> std::function<void()> {
+                                             Settings settings;
+                                             settings.senha = "7G0102";
+                                             test::WriteBytes(path, settings.Text());
+                                             return [path] {
+                                                 test::WriteBytes(path, Settings().Text());
+                                             };
+                                         }},
+                      UnreadSettingsCase{"FileHeldByAnotherProgram", "Cannot open file \"",
+                                         [](const std::string& path) -> std::function<void()> {
+                                             auto holder = std::make_shared<platform::File>(
+                                                 platform::SystemFileSystem().Open(
+                                                     path, platform::OpenMode::AppendDenyWrite));
+                                             return [holder] { holder->Close(); };
+                                         }}),
+    test::ByTitle);
+
 TEST_F(UdmTest, AMissingFileGivesTheDefaultSettings) {
     const int port = test::MariaDbServer::FreePort();
     EXPECT_THROW(dm.LoadConnectionSettings(directory.Path() + "nada.ini", "ip", port), MySqlError);

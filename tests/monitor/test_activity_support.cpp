@@ -17,6 +17,11 @@ bool WatchedFileSystem::FileExists(const std::string& path) const {
     return exists;
 }
 
+platform::File WatchedFileSystem::Open(const std::string& path, platform::OpenMode mode) const {
+    ++opens[path];
+    return platform::FileSystem::Open(path, mode);
+}
+
 std::size_t WatchedFileSystem::WriteSome(platform::File::Handle handle, const char* data,
                                          std::size_t size) const {
     if (writeFailure) {

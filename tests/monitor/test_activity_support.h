@@ -50,10 +50,12 @@ public:
 class WatchedFileSystem : public platform::FileSystem {
 public:
     bool FileExists(const std::string& path) const override;
+    platform::File Open(const std::string& path, platform::OpenMode mode) const override;
     std::size_t WriteSome(platform::File::Handle handle, const char* data,
                           std::size_t size) const override;
 
     mutable std::map<std::string, int> looks;
+    mutable std::map<std::string, int> opens;
     // Runs after the n-th existence check of a path has been answered.
     std::function<void(const std::string& path, int look)> afterLook;
     std::optional<platform::OsError> writeFailure;

@@ -38,6 +38,26 @@ TEST_F(ActivityTest, WaitsThreeTriesOfWholeSeconds) {
     }
 }
 
+// Every value of one test comes from one read of the file, also when it changes meanwhile.
+TEST_F(ActivityTest, ReadsItsSettingsOnceATest) {
+    StoreOnly(2, "0");
+    Scenario scenario(dm);
+    Settings settings = scenario.DefaultSettings();
+    settings.tempo = "1000";
+    scenario.WriteSettings(settings);
+    settings.tempo = "3000";
+    scenario.window.onProcess = [&](int call) {
+        if (call == 1) {
+            scenario.WriteSettings(settings);
+        }
+    };
+
+    EXPECT_FALSE(scenario.RunActivityTest());
+
+    EXPECT_EQ(scenario.files.opens[scenario.programDir + "sistema_tervo.ini"], 1);
+    EXPECT_EQ(scenario.sleeper.slept, milliseconds(3000));
+}
+
 TEST_F(ActivityTest, FindsAReplyThatArrivesDuringTheWait) {
     struct Case {
         const char* name;

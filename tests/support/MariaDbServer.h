@@ -52,6 +52,10 @@ public:
 #endif
     void Stop();
     void Start();
+    // Stops the server's process where it stands (SIGSTOP) and lets it go on (SIGCONT): a
+    // server that accepts connections and answers nothing. Only where CanRestart.
+    void Freeze();
+    void Thaw();
     bool Running() const noexcept {
         return pid_ > 0 || external_;
     }

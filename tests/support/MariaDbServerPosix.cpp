@@ -3,6 +3,7 @@
 #include "MariaDbRootConnection.h"
 #include "MariaDbServer.h"
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -192,8 +193,24 @@ void MariaDbServer::WaitUntilReady() {
     }
 }
 
+void MariaDbServer::Freeze() {
+    if (pid_ > 0 && ::kill(pid_, SIGSTOP) == 0) {
+        // Stopped only once every thread has stopped, which the parent is told of.
+        int status = 0;
+        while (::waitpid(pid_, &status, WUNTRACED) < 0 && errno == EINTR) {
+        }
+    }
+}
+
+void MariaDbServer::Thaw() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGCONT);
+    }
+}
+
 void MariaDbServer::Stop() {
     root_.reset();
+    Thaw(); // a stopped process would not end on SIGTERM
     if (!Running()) {
         return;
     }

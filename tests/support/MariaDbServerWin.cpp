@@ -132,6 +132,14 @@ void MariaDbServer::Fail(const std::string& what) const {
         fmt::format("MariaDB test server at {}:{} ({}): {}", host_, port_, ServerFileName, what));
 }
 
+void MariaDbServer::Freeze() {
+    throw std::logic_error("the test script's MariaDB server cannot be stopped from Windows");
+}
+
+void MariaDbServer::Thaw() {
+    throw std::logic_error("the test script's MariaDB server cannot be stopped from Windows");
+}
+
 void MariaDbServer::Stop() {
     throw std::logic_error("the test script's MariaDB server cannot be stopped from Windows");
 }

@@ -1,7 +1,7 @@
 #include "mz/platform/FileSystem.h"
 
-#include <array>
 #include <fmt/format.h>
+#include <memory>
 #include <utility>
 
 namespace mz::platform {
@@ -77,16 +77,18 @@ void File::Close() {
 std::string ReadWholeFile(const FileSystem& fs, const std::string& path, std::size_t maxBytes) {
     File file = fs.Open(path, OpenMode::ReadFollowLinks);
     std::string content;
-    std::array<char, 16384> buffer{};
+    // Not zero-filled: every read fills what it reports.
+    constexpr std::size_t ChunkSize = 16384;
+    const auto buffer = std::make_unique_for_overwrite<char[]>(ChunkSize);
     for (;;) {
-        const std::size_t got = file.Read(buffer.data(), buffer.size());
+        const std::size_t got = file.Read(buffer.get(), ChunkSize);
         if (got == 0) {
             break;
         }
         if (content.size() + got > maxBytes) {
             throw SystemError({FileTooLarge, ErrorText(FileTooLarge)});
         }
-        content.append(buffer.data(), got);
+        content.append(buffer.get(), got);
     }
     file.Close();
     return content;

@@ -2,9 +2,11 @@
 #include "mz/platform/FileSystem.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fmt/format.h>
+#include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -203,6 +205,29 @@ void FileSystem::ReplaceFileAtomically(const std::string& from, const std::strin
     if (::rename(source.c_str(), target.c_str()) != 0) {
         ThrowErrno(errno);
     }
+}
+
+std::string FileSystem::LinkTarget(const std::string& path) const {
+    const std::string name = Cp1252ToUtf8(path);
+    struct stat info {};
+    if (::lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        return path;
+    }
+    const std::unique_ptr<char, decltype(&std::free)> target(::realpath(name.c_str(), nullptr),
+                                                             &std::free);
+    if (!target) {
+        return path;
+    }
+    // A name Windows-1252 cannot spell would lead somewhere else once converted back.
+    std::string result = Utf8ToCp1252(target.get());
+    return Cp1252ToUtf8(result) == target.get() ? result : path;
+}
+
+bool FileSystem::MayWrite(const std::string& path) const {
+    if (::access(Cp1252ToUtf8(path).c_str(), W_OK) == 0) {
+        return true;
+    }
+    return errno != EACCES && errno != EPERM && errno != EROFS;
 }
 
 std::size_t FileSystem::WriteSome(File::Handle handle, const char* data, std::size_t size) const {

@@ -167,6 +167,45 @@ void FileSystem::ReplaceFileAtomically(const std::string& from, const std::strin
     }
 }
 
+std::string FileSystem::LinkTarget(const std::string& path) const {
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return path;
+    }
+    const HandleGuard handle(
+        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::array<char, MAX_PATH * 4> buffer{};
+    const DWORD length =
+        handle.Get() == INVALID_HANDLE_VALUE
+            ? 0
+            : ::GetFinalPathNameByHandleA(handle.Get(), buffer.data(),
+                                          static_cast<DWORD>(buffer.size()), VOLUME_NAME_DOS);
+    if (length == 0 || length >= buffer.size()) {
+        return path;
+    }
+    std::string target(buffer.data(), length);
+    if (target.starts_with("\\\\?\\UNC\\")) {
+        return "\\\\" + target.substr(8);
+    }
+    return target.starts_with("\\\\?\\") ? target.substr(4) : target;
+}
+
+bool FileSystem::MayWrite(const std::string& path) const {
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
+    // Access rights: an open for writing that shares everything meets no sharing rule.
+    const HandleGuard handle(::CreateFileA(
+        path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle.Get() != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_ACCESS_DENIED;
+}
+
 std::size_t FileSystem::WriteSome(File::Handle handle, const char* data, std::size_t size) const {
     DWORD written = 0;
     if (!::WriteFile(ToHandle(handle), data, static_cast<DWORD>(std::min(size, MaxChunk)), &written,

@@ -90,6 +90,12 @@ public:
     // old file or the new one, never a part. A file at to keeps its permissions (they are
     // copied to from first). SystemError on failure, when both files are as they were.
     virtual void ReplaceFileAtomically(const std::string& from, const std::string& to) const;
+    // The file a symbolic link (or another reparse point) at path leads to, every link
+    // followed; path itself when it is no link or leads nowhere.
+    virtual std::string LinkTarget(const std::string& path) const;
+    // False when the file at path exists and the user may not write it (read-only, another
+    // user's); true otherwise, also when there is no file.
+    virtual bool MayWrite(const std::string& path) const;
 
     // Handle-level calls, used by File.
     virtual std::size_t WriteSome(File::Handle handle, const char* data, std::size_t size) const;

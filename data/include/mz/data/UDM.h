@@ -7,12 +7,21 @@
 #include "mz/platform/System.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace mz {
 
 class MySqlConnection; // our MySQL client layer (MySqlClient.h)
 class MySqlApi;
+
+// The connection settings of section "ip", from one read of the settings file.
+struct ConnectionSettings {
+    std::string server;
+    std::string database;
+    std::string user;
+    std::string password; // deciphered
+};
 
 // The data module: the program's one connection to the pharmacy's MySQL database, with the
 // two ways the program uses it. Creating it does not connect.
@@ -29,6 +38,9 @@ public:
     TDM& operator=(const TDM&) = delete;
 
     // Reads section "ip" of sistema_tervo.ini in the program directory and connects (port 3306).
+    // Settings that could not be read (the file held by another program, a malformed "senha")
+    // are read again by the next query, statement or transaction, which never connects with
+    // settings it did not read; a missing file or key reads as its default.
     void OpenConnection() override;
     void LoadConnectionSettings(const std::string& fileName, const std::string& section, int port);
     void ConnectTo(const std::string& server, const std::string& database, const std::string& user,
@@ -49,10 +61,21 @@ public:
 
 private:
     struct Components;
+    // Reads the settings again when the last read failed.
+    void EnsureConnectionSettings();
+
     std::string programDirectory_;
     const platform::FileSystem& fs_;
     const platform::Sleeper& sleeper_;
     std::unique_ptr<Components> components_;
+    std::string settingsFileName_;
+    // Where the last read of the settings came from, while it has not succeeded.
+    struct SettingsSource {
+        std::string fileName;
+        std::string section;
+        int port = 0;
+    };
+    std::optional<SettingsSource> unreadSettings_;
 };
 
 } // namespace mz

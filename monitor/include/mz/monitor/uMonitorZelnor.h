@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mz/IniFile.h"
 #include "mz/Services.h"
 #include "mz/data/DataModule.h"
 #include "mz/monitor/ActivityTest.h"
@@ -15,6 +16,12 @@ struct TPBMConfig {
     std::string Envio;      // send directory, used as a plain path prefix
     std::string Resposta;   // reply directory, used as a plain path prefix
     std::int32_t Tempo = 0; // wait per try, in milliseconds
+};
+
+// Every value one activity test takes from sistema_tervo.ini, from one read of the file.
+struct ActivitySettings {
+    TPBMConfig config;
+    std::int32_t branch = 0; // [FilialMatriz] CodLogica
 };
 
 // The name of the request file in the send directory and of its reply in the reply directory.
@@ -35,28 +42,31 @@ public:
     bool RunActivityTest();
     // Reads [zelnor] envio, resposta and tempo of sistema_tervo.ini.
     void LoadPBMConfig(TPBMConfig& config) const;
+    // Reads the settings of one test, the exchange settings and the branch code, in one read.
+    ActivitySettings LoadActivitySettings() const;
     // Reads the branch's stored number, stores and returns the next one (1 to 9999, then 1).
     // The read locks the row until the write is committed, so two monitors (or another
     // program using the same counter) never hand out the same number.
     std::int32_t NextBranchSequence(std::int32_t branch);
-    // Looks for a regular file at path at once and after each of up to three waits.
+    // Looks for a regular file at path at once and after each of up to three waits of
+    // [zelnor] tempo (read from sistema_tervo.ini) or of tempo milliseconds.
     bool WaitForReply(const std::string& path);
+    bool WaitForReply(const std::string& path, std::int32_t tempo);
     // About n seconds in 10 ms sleeps, processing window messages after each.
     void WaitSeconds(std::int32_t n);
     bool IsSettingsWindowActive() const;
 
 private:
-    std::string SettingsFileName() const;
-    std::int32_t ReadBranchCode() const;
+    TIniValues ReadSettings() const;
     void WriteRequest(const std::string& path, std::int32_t number) const;
     bool ReplyIsGood(const std::string& path) const;
-    ActivityOutcome::Kind JudgeReply(const std::string& path);
+    ActivityOutcome::Kind JudgeReply(const std::string& path, std::int32_t tempo);
     void DeleteReplyIfPresent(const std::string& path) const;
 
     IDataModule& dm_;
     IMonitorView& view_;
     Services services_;
-    std::string programDirectory_;
+    std::string settingsFileName_; // sistema_tervo.ini in the program directory
 };
 
 } // namespace mz
