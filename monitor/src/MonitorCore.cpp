@@ -11,10 +11,17 @@ namespace mz {
 MonitorCore::MonitorCore(std::string programDirectory, const Services& services, IMonitorView& view)
     : programDirectory_(std::move(programDirectory)), services_(services), view_(view),
       intervalFile_(programDirectory_, services.files, services.sleeper),
-      guard_([this](const std::string& text) { view_.ShowError(text); },
-             [this](const std::string& text) { LogOverflow(text); }) {}
+      metrics_(programDirectory_, ProgramVersion(), services),
+      guard_(
+          [this](const std::string& text) {
+              const MetricsFile::ErrorBoxOpen shown(metrics_);
+              view_.ShowError(text);
+          },
+          [this](const std::string& text) { LogOverflow(text); }) {}
 
-MonitorCore::~MonitorCore() = default;
+MonitorCore::~MonitorCore() {
+    metrics_.Ended();
+}
 
 void MonitorCore::AttachDataModule(IDataModule& dm) {
     AttachDataModule(dm, std::make_unique<TMonitorZelnor>(dm, view_, services_, programDirectory_));
@@ -36,6 +43,7 @@ std::string MonitorCore::FormCreate() noexcept {
         intervalFile_.CreateIfMissing();
         text = IntervalText(intervalFile_.Read(0));
     });
+    metrics_.Started();
     return text;
 }
 
@@ -65,7 +73,9 @@ void MonitorCore::RunDueTest() {
     ActivityOutcome outcome;
     {
         const MonitorCycle::RunningTest running(cycle_);
+        MetricsFile::RunningTest measured(metrics_);
         outcome = test_->Run();
+        measured.Done(outcome.kind);
     }
     if (outcome.kind == ActivityOutcome::Kind::Good) {
         view_.ShowStatus(ActivityStatusText(outcome.moment, services_.regional));
