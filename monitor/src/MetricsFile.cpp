@@ -6,6 +6,7 @@
 #include "mz/monitor/IntervalRules.h"
 #include "mz/platform/System.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -130,13 +131,14 @@ std::string MetricsFile::Folder() const {
 void MetricsFile::Refresh() noexcept {
     try {
         const IntervalFile intervalFile(programDirectory_, services_.files, services_.sleeper);
-        state_.intervalSeconds = std::int64_t{ClampInterval(intervalFile.Read(0))} * SecondsPerMinute;
+        state_.intervalSeconds =
+            std::int64_t{ClampInterval(intervalFile.Read(0))} * SecondsPerMinute;
     } catch (...) {
     }
     try {
-        state_.branch = TIniFile(programDirectory_ + "sistema_tervo.ini", services_.files,
-                                 services_.sleeper)
-                            .ReadInteger("FilialMatriz", "CodLogica", DefaultBranch);
+        state_.branch =
+            TIniFile(programDirectory_ + "sistema_tervo.ini", services_.files, services_.sleeper)
+                .ReadInteger("FilialMatriz", "CodLogica", DefaultBranch);
     } catch (...) {
     }
 }

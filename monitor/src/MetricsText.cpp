@@ -10,7 +10,7 @@ namespace {
 
 // The outcome label of each TestResult, in its order.
 constexpr std::array<std::string_view, TestResultCount> OutcomeLabels{"good", "no_reply",
-                                                                       "bad_reply", "error"};
+                                                                      "bad_reply", "error"};
 
 void AppendHeader(std::string& out, std::string_view name, std::string_view type,
                   std::string_view help) {
@@ -20,8 +20,8 @@ void AppendHeader(std::string& out, std::string_view name, std::string_view type
 // Seconds with their milliseconds, in plain decimals.
 std::string Seconds(std::int64_t milliseconds) {
     const bool negative = milliseconds < 0;
-    const std::uint64_t magnitude =
-        negative ? 0 - static_cast<std::uint64_t>(milliseconds) : static_cast<std::uint64_t>(milliseconds);
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(milliseconds)
+                                             : static_cast<std::uint64_t>(milliseconds);
     return fmt::format("{}{}.{:03}", negative ? "-" : "", magnitude / 1000, magnitude % 1000);
 }
 
@@ -46,8 +46,8 @@ std::string MetricsText(const MonitorMetrics& m) {
     // value needs escaping.
     AppendHeader(out, "monitor_zelnor_info", "gauge",
                  "The monitor's version and the branch code it tests.");
-    fmt::format_to(std::back_inserter(out), "monitor_zelnor_info{{version=\"{}\",branch=\"{}\"}} 1\n",
-                   m.version, m.branch);
+    fmt::format_to(std::back_inserter(out),
+                   "monitor_zelnor_info{{version=\"{}\",branch=\"{}\"}} 1\n", m.version, m.branch);
     AppendGauge(out, "monitor_zelnor_up", "1 while the monitor runs, 0 after a clean end.",
                 m.up ? "1" : "0");
     AppendGauge(out, "monitor_zelnor_interval_seconds", "The interval between activity tests.",

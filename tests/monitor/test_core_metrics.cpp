@@ -20,7 +20,9 @@ protected:
     std::string Prom() const {
         return TryReadBytes(folder.Root() / "monitor_zelnor.prom").value_or("");
     }
-    bool Shows(const std::string& line) const { return Prom().find(line + "\n") != std::string::npos; }
+    bool Shows(const std::string& line) const {
+        return Prom().find(line + "\n") != std::string::npos;
+    }
 
     TempDir folder;
     std::unique_ptr<CoreBench> bench = std::make_unique<CoreBench>();

@@ -15,7 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-const std::string FullText = R"(# HELP monitor_zelnor_info The monitor's version and the branch code it tests.
+const std::string FullText =
+    R"(# HELP monitor_zelnor_info The monitor's version and the branch code it tests.
 # TYPE monitor_zelnor_info gauge
 monitor_zelnor_info{version="2.3.0.4",branch="26"} 1
 # HELP monitor_zelnor_up 1 while the monitor runs, 0 after a clean end.
@@ -107,7 +108,9 @@ protected:
     }
     fs::path PromPath() const { return folder.Root() / "monitor_zelnor.prom"; }
     std::optional<std::string> Prom() const { return TryReadBytes(PromPath()); }
-    std::vector<std::string> LogLines() const { return MonthLogMessages(dir.Root(), clock.now.month); }
+    std::vector<std::string> LogLines() const {
+        return MonthLogMessages(dir.Root(), clock.now.month);
+    }
     std::vector<fs::path> FolderEntries() const {
         std::vector<fs::path> names;
         for (const auto& entry : fs::directory_iterator(folder.Root())) {
@@ -243,8 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
     Metrics, MetricsFailure,
     testing::Values(FailureCase{"TemporaryRefused", MetricsFiles::Fail::Open, "Permission denied"},
                     FailureCase{"DiskFull", MetricsFiles::Fail::Write, "No space left on device"},
-                    FailureCase{"RenameRefused", MetricsFiles::Fail::Replace,
-                                "Permission denied"}),
+                    FailureCase{"RenameRefused", MetricsFiles::Fail::Replace, "Permission denied"}),
     ByTitle);
 
 TEST_F(MetricsBench, MissingFolderIsLoggedOnce) {

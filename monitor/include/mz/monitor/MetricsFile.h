@@ -7,8 +7,8 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 namespace mz {
 
@@ -16,8 +16,7 @@ namespace mz {
 // windows_exporter), in the folder named by [MONITOR] prometheus of monitor_zelnor.ini.
 inline constexpr const char* MetricsFileName = "monitor_zelnor.prom";
 // Written once per run to the month log when that folder cannot be written.
-inline constexpr const char* MetricsFailureLogMessage =
-    "Falha ao gravar monitor_zelnor.prom: ";
+inline constexpr const char* MetricsFailureLogMessage = "Falha ao gravar monitor_zelnor.prom: ";
 
 // How one activity test ended; Error is a test that failed with an exception.
 enum class TestResult { Good, NoReply, BadReply, Error };
