@@ -12,6 +12,7 @@ packages=(
   clang-format clang-tidy shellcheck
   dpkg-dev fakeroot file lintian desktop-file-utils debootstrap debian-archive-keyring
   g++-mingw-w64-x86-64-posix wine64 nsis
+  prometheus prometheus-node-exporter curl
 )
 
 missing=()

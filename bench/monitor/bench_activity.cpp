@@ -3,6 +3,7 @@
 #include "mz/IniFile.h"
 #include "mz/Services.h"
 #include "mz/data/UDM.h"
+#include "mz/monitor/MetricsFile.h"
 #include "mz/monitor/uMonitorZelnor.h"
 #include "mz/platform/Regional.h"
 
@@ -10,6 +11,7 @@
 #include <benchmark/benchmark.h>
 #include <functional>
 #include <utility>
+#include <filesystem>
 
 namespace mz::bench {
 namespace {
@@ -77,6 +79,50 @@ void BM_ActivityTestLargeSettings(benchmark::State& state) {
     ActivityTest(state, m);
 }
 BENCHMARK(BM_ActivityTestLargeSettings)->Unit(benchmark::kMicrosecond);
+// The test as the monitor core runs it, with the metrics file around it: Arg 0 without the key
+// [MONITOR] prometheus (it is only looked up), Arg 1 with it (the file is written after each
+// test). The difference is what the metrics cost a test.
+void BM_ActivityTestMetrics(benchmark::State& state) {
+    Monitor m;
+    const std::string programDirectory = m.environment.ProgramDirectory();
+    const std::string folder = programDirectory + "prometheus";
+    std::filesystem::create_directories(folder);
+    const TIniFile settings(programDirectory + "monitor_zelnor.ini", m.services.files,
+                            m.services.sleeper);
+    settings.WriteString("MONITOR", "prometheus", state.range(0) != 0 ? folder : "");
+    MetricsFile metrics(programDirectory, ProgramVersion(), m.services);
+    for (auto _ : state) {
+        state.PauseTiming();
+        m.environment.PutReply();
+        state.ResumeTiming();
+        MetricsFile::RunningTest measured(metrics);
+        const ActivityOutcome outcome = m.monitor.Run();
+        measured.Done(outcome.kind);
+        if (outcome.kind != ActivityOutcome::Kind::Good) {
+            state.SkipWithError("the reply was not taken as good");
+            break;
+        }
+    }
+    settings.WriteString("MONITOR", "prometheus", "");
+}
+BENCHMARK(BM_ActivityTestMetrics)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The metrics file alone: looking the key up and, with it, writing the file.
+void BM_MetricsWrite(benchmark::State& state) {
+    Monitor m;
+    const std::string programDirectory = m.environment.ProgramDirectory();
+    const std::string folder = programDirectory + "prometheus";
+    std::filesystem::create_directories(folder);
+    const TIniFile settings(programDirectory + "monitor_zelnor.ini", m.services.files,
+                            m.services.sleeper);
+    settings.WriteString("MONITOR", "prometheus", state.range(0) != 0 ? folder : "");
+    MetricsFile metrics(programDirectory, ProgramVersion(), m.services);
+    for (auto _ : state) {
+        metrics.Started();
+    }
+    settings.WriteString("MONITOR", "prometheus", "");
+}
+BENCHMARK(BM_MetricsWrite)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The database part: one select and one prepared update.
 void BM_ActivityDatabase(benchmark::State& state) {

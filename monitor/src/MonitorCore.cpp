@@ -11,12 +11,20 @@ namespace mz {
 MonitorCore::MonitorCore(std::string programDirectory, const Services& services, IMonitorView& view)
     : programDirectory_(std::move(programDirectory)), services_(services), view_(view),
       intervalFile_(programDirectory_, services.files, services.sleeper),
-      guard_([this](const std::string& text) { view_.ShowError(text); },
-             [this](const std::string& text) { LogOverflow(text); },
-             [this](std::function<void()> later) { view_.Post(std::move(later)); }),
-      window_(view_, guard_, {intervalFile_, services_, [this] { FormShow(); }}) {}
+      metrics_(programDirectory_, ProgramVersion(), services),
+      guard_(
+          [this](const std::string& text) {
+              const MetricsFile::ErrorBoxOpen shown(metrics_);
+              view_.ShowError(text);
+          },
+          [this](const std::string& text) { LogOverflow(text); },
+          [this](std::function<void()> later) { view_.Post(std::move(later)); }),
+      window_(view_, guard_,
+              {intervalFile_, services_, [this] { FormShow(); }, [this] { metrics_.Started(); }}) {}
 
-MonitorCore::~MonitorCore() = default;
+MonitorCore::~MonitorCore() {
+    metrics_.Ended();
+}
 
 void MonitorCore::AttachDataModule(IDataModule& dm) {
     AttachDataModule(dm, std::make_unique<TMonitorZelnor>(dm, view_, services_, programDirectory_));
@@ -56,7 +64,9 @@ void MonitorCore::RunDueTest() {
     ActivityOutcome outcome;
     {
         const MonitorCycle::RunningTest running(cycle_);
+        MetricsFile::RunningTest measured(metrics_);
         outcome = test_->Run();
+        measured.Done(outcome.kind);
     }
     if (outcome.kind == ActivityOutcome::Kind::Good) {
         view_.ShowStatus(ActivityStatusText(outcome.moment, services_.regional));

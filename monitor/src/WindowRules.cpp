@@ -25,6 +25,9 @@ void WindowRules::Created() noexcept {
         text = IntervalText(hooks_.intervalFile.Read(0));
     });
     guard_.Run([&] { view_.SetIntervalText(text); });
+    if (hooks_.created) {
+        hooks_.created();
+    }
 }
 
 void WindowRules::Start(bool minimised) noexcept {

@@ -385,6 +385,46 @@ scenario_cycle() {
     expect_program_exit
 }
 
+# The metrics file: written by the Windows program as by the Linux one, LF line ends, one
+# rename from a temporary name; promtool accepts it; up 0 after Fechar.
+scenario_prometheus() {
+    local dir=$work/prometheus send=$work/zelnor/ENV/ reply=$work/zelnor/REC/
+    local textfile=$work/textfile prom=$work/textfile/monitor_zelnor.prom
+    mkdir -p "$send" "$reply" "$textfile"
+    "$MZ_SIM" --send "$send" --reply "$reply" --mode good >"$work/sim.log" 2>&1 &
+    SIM_PID=$!
+    make_program_dir "$dir" MonitorZelnorFastTick.exe "[zelnor]" "envio=$(winpath "$send")" \
+        "resposta=$(winpath "$reply")" "tempo=1000" "[FilialMatriz]" "CodLogica=2"
+    printf '[MONITOR]\r\nintervalo=5\r\nprometheus=%s\r\n' "$(winpath "$textfile")" >"$dir/monitor_zelnor.ini"
+    start_program "$dir" MonitorZelnorFastTick.exe
+    expect wait-prefix status "Ultimo arquivo de resposta: " 60
+    wait_for 10 grep -q 'monitor_zelnor_tests_total{outcome="good"} 1' "$prom" ||
+        fail "no good test in the metrics file: $(cat "$prom" 2>&1)"
+    expect menu fechar
+    expect_program_exit
+    [[ $(ls -A "$textfile") == monitor_zelnor.prom ]] || fail "the folder holds $(ls -A "$textfile")"
+    ! grep -q $'\r' "$prom" || fail "the metrics file has CR LF line ends"
+    local complaints
+    complaints=$(promtool check metrics <"$prom" 2>&1) || fail "promtool refuses the file: $complaints"
+    [[ -z $complaints ]] || fail "promtool complains: $complaints"
+    # The same lines as on Linux; only the times differ.
+    local shape
+    shape=$(grep -v '^#' "$prom" | sed -E 's/^(monitor_zelnor_last_[a-z_]+) [0-9]+\.[0-9]{3}$/\1 T/')
+    [[ $shape == 'monitor_zelnor_info{version="2.3.0.4",branch="2"} 1
+monitor_zelnor_up 0
+monitor_zelnor_interval_seconds 300
+monitor_zelnor_tests_total{outcome="good"} 1
+monitor_zelnor_tests_total{outcome="no_reply"} 0
+monitor_zelnor_tests_total{outcome="bad_reply"} 0
+monitor_zelnor_tests_total{outcome="error"} 0
+monitor_zelnor_last_test_timestamp_seconds T
+monitor_zelnor_last_success_timestamp_seconds T
+monitor_zelnor_last_test_duration_seconds T
+monitor_zelnor_error_box_open 0' ]] || fail "unexpected metrics: $shape"
+    end_process "$SIM_PID" || true
+    SIM_PID=""
+}
+
 readonly run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 readonly uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\MonitorZelnor'
 run_value() { wine reg query "$run_key" /v MonitorZelnor 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
@@ -401,7 +441,7 @@ scenario_installer() {
     step "silent install"
     wine "$(winpath "$setup")" /S </dev/null >/dev/null 2>&1 || fail "the installer failed"
     local file
-    for file in MonitorZelnor.exe libmariadb.dll COPYING.LIB Uninstall.exe; do
+    for file in MonitorZelnor.exe libmariadb.dll COPYING.LIB monitor-zelnor.rules.yml Uninstall.exe; do
         [[ -f $dir/$file ]] || fail "$file was not installed"
     done
     [[ -f "$menu/Monitor Zelnor.lnk" ]] || fail "no Start-menu shortcut"
@@ -425,7 +465,7 @@ scenario_installer() {
     wine "$dir/Uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the uninstaller failed"
     expect_program_exit
     wait_for 30 test ! -e "$dir/Uninstall.exe" || fail "the uninstaller left itself behind"
-    for file in MonitorZelnor.exe libmariadb.dll COPYING.LIB; do
+    for file in MonitorZelnor.exe libmariadb.dll COPYING.LIB monitor-zelnor.rules.yml; do
         [[ ! -e $dir/$file ]] || fail "$file was not removed"
     done
     [[ ! -e "$menu/Monitor Zelnor.lnk" ]] || fail "the shortcut stayed"
@@ -441,7 +481,7 @@ scenario_installer() {
 }
 
 scenarios=("$@")
-((${#scenarios[@]})) || scenarios=(startup tray field save_cancel minimised minimised_restore open_box cycle)
+((${#scenarios[@]})) || scenarios=(startup tray field save_cancel minimised minimised_restore open_box cycle prometheus)
 start_wine
 for name in "${scenarios[@]}"; do
     declare -F "scenario_$name" >/dev/null || fail "no scenario $name"

@@ -28,6 +28,8 @@ public:
         ++next_;
         return moment;
     }
+    std::chrono::system_clock::time_point UtcNow() const override { return {}; }
+    std::chrono::steady_clock::time_point Steady() const override { return {}; }
 
 private:
     std::vector<LocalDateTime> moments_;

@@ -61,6 +61,7 @@ expected_files=(
     "-rw-r--r-- root/root /usr/share/doc/$PKG/copyright"
     "-rw-r--r-- root/root /usr/share/doc/$PKG/changelog.gz"
     "-rw-r--r-- root/root /usr/share/lintian/overrides/$PKG"
+    "-rw-r--r-- root/root /usr/share/$PKG/monitor-zelnor.rules.yml"
 )
 for line in "${expected_files[@]}"; do
     grep -Fxq -- "$line" <<<"$listing" || fail "the package lacks '$line'; it holds:

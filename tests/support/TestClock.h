@@ -10,11 +10,17 @@
 
 namespace mz::test {
 
-// Always tells the moment in now, which a test may change.
+// Always tells the moment in now (utc and steady for the other readings), which a test may
+// change.
 class FixedClock : public Clock {
 public:
     LocalDateTime Now() const override { return now; }
+    std::chrono::system_clock::time_point UtcNow() const override { return utc; }
+    std::chrono::steady_clock::time_point Steady() const override { return steady; }
     LocalDateTime now{2025, 3, 8, 14, 3, 27, 0};
+    // 2025-03-08 17:03:27 UTC, the moment above in Brasilia time.
+    std::chrono::system_clock::time_point utc{std::chrono::seconds{1741453407}};
+    std::chrono::steady_clock::time_point steady{};
 };
 
 // Returns at once; only adds up what it was asked to sleep.

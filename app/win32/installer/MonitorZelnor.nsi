@@ -64,6 +64,7 @@ Section "${APP}" SecProgram
   File "${STAGE}\MonitorZelnor.exe"
   File "${STAGE}\libmariadb.dll"
   File "${STAGE}\COPYING.LIB"
+  File "${RESOURCES}\..\packaging\prometheus\monitor-zelnor.rules.yml"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   WriteRegStr HKCU "${RUN_KEY}" "MonitorZelnor" '"$INSTDIR\MonitorZelnor.exe"'
@@ -89,6 +90,7 @@ Section "un.${APP}" UnSecProgram
   Delete "$INSTDIR\MonitorZelnor.exe"
   Delete "$INSTDIR\libmariadb.dll"
   Delete "$INSTDIR\COPYING.LIB"
+  Delete "$INSTDIR\monitor-zelnor.rules.yml"
   Delete "$INSTDIR\MonitorZelnor.lock"
   Delete "$INSTDIR\Uninstall.exe"
   Delete "$SMPROGRAMS\${APP}.lnk"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace mz {
@@ -50,6 +51,10 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalDateTime Now() const = 0;
+    // The same moment in UTC (Unix time), for what is read by other machines.
+    virtual std::chrono::system_clock::time_point UtcNow() const = 0;
+    // A count that only goes forward, for durations (wall-clock changes do not move it).
+    virtual std::chrono::steady_clock::time_point Steady() const = 0;
 };
 const Clock& SystemClock();
 

@@ -28,6 +28,12 @@ public:
                              local.tm_sec,
                              static_cast<int>(millis < 0 ? millis + 1000 : millis)};
     }
+    std::chrono::system_clock::time_point UtcNow() const override {
+        return std::chrono::system_clock::now();
+    }
+    std::chrono::steady_clock::time_point Steady() const override {
+        return std::chrono::steady_clock::now();
+    }
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "mz/platform/System.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <windows.h>
 
@@ -15,6 +16,12 @@ public:
         ::GetLocalTime(&local);
         return LocalDateTime{local.wYear,   local.wMonth,  local.wDay,         local.wHour,
                              local.wMinute, local.wSecond, local.wMilliseconds};
+    }
+    std::chrono::system_clock::time_point UtcNow() const override {
+        return std::chrono::system_clock::now();
+    }
+    std::chrono::steady_clock::time_point Steady() const override {
+        return std::chrono::steady_clock::now();
     }
 };
 

@@ -5,6 +5,8 @@
 #include "mz/monitor/ActivityTest.h"
 #include "mz/monitor/HandlerGuard.h"
 #include "mz/monitor/IntervalRules.h"
+#include "mz/monitor/MetricsFile.h"
+#include "mz/monitor/MetricsFile.h"
 #include "mz/monitor/MonitorCycle.h"
 #include "mz/monitor/MonitorView.h"
 #include "mz/monitor/WindowRules.h"
@@ -70,6 +72,7 @@ private:
     const Services& services_;
     IMonitorView& view_;
     IntervalFile intervalFile_;
+    MetricsFile metrics_;
     HandlerGuard guard_;
     MonitorCycle cycle_;
     WindowRules window_;

@@ -18,6 +18,7 @@ public:
         IntervalFile& intervalFile;
         const Services& services;
         std::function<void()> showHandler; // the first showing: connects the data module
+        std::function<void()> created;     // the window exists and its field is filled
     };
 
     WindowRules(IMonitorView& view, HandlerGuard& guard, Hooks hooks);
