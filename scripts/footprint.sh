@@ -41,7 +41,8 @@ if [[ ${1:-} != --inside ]]; then
     windows=${2:-$root/build/windows-release}
     MZ_WIN_BIN=""
     if [[ -d $windows/bin ]]; then
-        MZ_WIN_BIN=$(cd "$windows/bin" && pwd)
+        windows=$(cd "$windows" && pwd)
+        MZ_WIN_BIN=$windows/bin
         for program in MonitorZelnor.exe minimal_tray_win.exe mz_encipher_win.exe mzdriver.exe; do
             [[ -f $MZ_WIN_BIN/$program ]] || {
                 echo "footprint: $MZ_WIN_BIN/$program is missing; build it first" >&2
