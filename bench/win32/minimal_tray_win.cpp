@@ -3,6 +3,7 @@
 // program's memory and CPU use against. Like the monitor it shows its window once at start-up
 // and then waits hidden in the tray.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 namespace {
@@ -30,8 +31,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = Name;
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowA(Name, Name, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                372, 152, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowA(Name, Name, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 372,
+                                152, nullptr, nullptr, instance, nullptr);
 
     NOTIFYICONDATAA icon{};
     icon.cbSize = sizeof icon;
