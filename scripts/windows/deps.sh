@@ -4,7 +4,8 @@
 #   GoogleTest           /usr/src/googletest (package googletest)
 #   fmt                  source package fmtlib, built as a static library without locale support
 #   MariaDB Connector/C  the libmariadb/ folder of source package mariadb: libmariadb.dll with
-#                        its authentication plugins built in, SChannel TLS, bundled zlib
+#                        its authentication plugins built in, SChannel TLS (crypt32 and
+#                        secur32 delay-loaded), bundled zlib
 # A finished cache folder is reused as it is; a half-built one is thrown away and built again.
 # Progress goes to stderr; stdout carries only the prefix.
 set -euo pipefail
@@ -101,7 +102,18 @@ log "MariaDB Connector/C"
 mkdir -p "$work/mariadb-src/src"
 tar -xf "$(ls "$work"/mariadb-src/mariadb_*.orig.tar.* | grep -v '\.asc$' | head -n1)" -C "$work/mariadb-src/src" --strip-components=1 \
   --wildcards '*/libmariadb/*'
-cross_build "$work/mariadb-src/src/libmariadb" "$work/mariadb" \
+# crypt32 and secur32 serve TLS connections only: delay-loaded, they (and what Wine loads behind
+# them, Kerberos among it: about 2 MiB) come in at the first TLS connection, not at start-up.
+delaylibs=$work/delaylibs
+mkdir -p "$delaylibs"
+for dll in crypt32 secur32; do
+  { echo "LIBRARY $dll.dll"; echo EXPORTS
+    x86_64-w64-mingw32-nm -g --defined-only "/usr/x86_64-w64-mingw32/lib/lib$dll.a" |
+      awk '$2 == "T" {print $3}'; } >"$delaylibs/$dll.def"
+  x86_64-w64-mingw32-dlltool --input-def "$delaylibs/$dll.def" --dllname "$dll.dll" \
+    --output-delaylib "$delaylibs/lib$dll.a"
+done
+LDFLAGS="-L$delaylibs" cross_build "$work/mariadb-src/src/libmariadb" "$work/mariadb" \
   -DWITH_SSL=SCHANNEL -DWITH_EXTERNAL_ZLIB=OFF -DWITH_UNIT_TESTS=OFF -DWITH_CURL=OFF \
   -DCLIENT_PLUGIN_REMOTE_IO=OFF -DCLIENT_PLUGIN_CACHING_SHA2_PASSWORD=STATIC \
   -DCLIENT_PLUGIN_SHA256_PASSWORD=STATIC -DCLIENT_PLUGIN_DIALOG=STATIC \
