@@ -1,5 +1,14 @@
 # The libraries every part of the build links, found once for the whole tree.
 #   mz::mariadb  MariaDB Connector/C (linked privately by data/ and by the test fixtures)
+
+# A new prefix from scripts/windows/deps.sh (a changed recipe or version) replaces what earlier
+# configure runs found in the old one.
+if(MZ_WINDOWS_DEPS AND NOT MZ_WINDOWS_DEPS STREQUAL MZ_WINDOWS_DEPS_FOUND_IN)
+  foreach(found IN ITEMS fmt_DIR GTest_DIR MZ_MARIADB_INCLUDE_DIR MZ_MARIADB_LIBRARY MZ_MARIADB_DLL)
+    unset(${found} CACHE)
+  endforeach()
+  set(MZ_WINDOWS_DEPS_FOUND_IN "${MZ_WINDOWS_DEPS}" CACHE INTERNAL "The prefix the dependencies were found in")
+endif()
 find_package(fmt REQUIRED)
 find_package(GTest REQUIRED)
 

@@ -8,7 +8,7 @@ packages=(
   libmariadb-dev mariadb-server mariadb-client
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth openbox trayer xdotool x11-utils wmctrl
-  fonts-dejavu-core locales iproute2 util-linux procps python3 imagemagick
+  fonts-dejavu-core locales iproute2 util-linux procps python3 imagemagick strace
   clang-format clang-tidy shellcheck
   dpkg-dev fakeroot file lintian desktop-file-utils debootstrap debian-archive-keyring
   g++-mingw-w64-x86-64-posix wine64 nsis

@@ -2,9 +2,10 @@
 # Builds the Windows (mingw-w64) dependencies from Debian's own sources into a cache folder
 # keyed by the Debian package versions, and prints that folder (the prefix to build against):
 #   GoogleTest           /usr/src/googletest (package googletest)
-#   fmt                  source package fmtlib, built as a static library
+#   fmt                  source package fmtlib, built as a static library without locale support
 #   MariaDB Connector/C  the libmariadb/ folder of source package mariadb: libmariadb.dll with
-#                        its authentication plugins built in, SChannel TLS, bundled zlib
+#                        its authentication plugins built in, SChannel TLS (crypt32 and
+#                        secur32 delay-loaded), bundled zlib
 # A finished cache folder is reused as it is; a half-built one is thrown away and built again.
 # Progress goes to stderr; stdout carries only the prefix.
 set -euo pipefail
@@ -91,8 +92,10 @@ fetch_source fmtlib "$fmt_version" "$work/fmt-src"
 (cd "$work/fmt-src" && dpkg-source -x --skip-patches ./*.dsc fmt >/dev/null 2>&1) ||
   (cd "$work/fmt-src" && mkdir fmt && tar -xf ./*.orig.tar.* -C fmt --strip-components=1)
 log "fmt"
+# Without locale support: the program formats nothing by locale, and fmt's std::locale calls
+# would link most of the C++ library's locale code (about 385 KB) into every program.
 cross_build "$work/fmt-src/fmt" "$work/fmt" -DFMT_DOC=OFF -DFMT_TEST=OFF -DFMT_INSTALL=ON \
-  -DBUILD_SHARED_LIBS=OFF
+  -DBUILD_SHARED_LIBS=OFF -DCMAKE_CXX_FLAGS=-DFMT_STATIC_THOUSANDS_SEPARATOR=0
 
 fetch_source mariadb "$mariadb_version" "$work/mariadb-src"
 log "MariaDB Connector/C"
@@ -102,7 +105,18 @@ for candidate in "$work"/mariadb-src/mariadb_*.orig.tar.*; do
   [[ $candidate == *.asc ]] || { tarball=$candidate; break; }
 done
 tar -xf "$tarball" -C "$work/mariadb-src/src" --strip-components=1 --wildcards '*/libmariadb/*'
-cross_build "$work/mariadb-src/src/libmariadb" "$work/mariadb" \
+# crypt32 and secur32 serve TLS connections only: delay-loaded, they (and what Wine loads behind
+# them, Kerberos among it: about 2 MiB) come in at the first TLS connection, not at start-up.
+delaylibs=$work/delaylibs
+mkdir -p "$delaylibs"
+for dll in crypt32 secur32; do
+  { echo "LIBRARY $dll.dll"; echo EXPORTS
+    x86_64-w64-mingw32-nm -g --defined-only "/usr/x86_64-w64-mingw32/lib/lib$dll.a" |
+      awk '$2 == "T" {print $3}'; } >"$delaylibs/$dll.def"
+  x86_64-w64-mingw32-dlltool --input-def "$delaylibs/$dll.def" --dllname "$dll.dll" \
+    --output-delaylib "$delaylibs/lib$dll.a"
+done
+LDFLAGS="-L$delaylibs" cross_build "$work/mariadb-src/src/libmariadb" "$work/mariadb" \
   -DWITH_SSL=SCHANNEL -DWITH_EXTERNAL_ZLIB=OFF -DWITH_UNIT_TESTS=OFF -DWITH_CURL=OFF \
   -DCLIENT_PLUGIN_REMOTE_IO=OFF -DCLIENT_PLUGIN_CACHING_SHA2_PASSWORD=STATIC \
   -DCLIENT_PLUGIN_SHA256_PASSWORD=STATIC -DCLIENT_PLUGIN_DIALOG=STATIC \

@@ -23,7 +23,7 @@ cmake --build "$build" -j"$jobs" --target MonitorZelnor MonitorZelnorFastTick mz
 rm -rf "$stage"
 mkdir -p "$stage"
 cp "$build/bin/MonitorZelnor.exe" "$build/bin/libmariadb.dll" "$stage/"
-x86_64-w64-mingw32-strip "$stage/MonitorZelnor.exe"
+x86_64-w64-mingw32-strip "$stage/MonitorZelnor.exe" "$stage/libmariadb.dll"
 # The authentication plugins are built into libmariadb.dll (see deps.sh). Its licence: the
 # source's COPYING.LIB when the cache kept it, else the same LGPL 2.1 text from Debian.
 licence=$(find "$deps" -name COPYING.LIB -print -quit)
