@@ -297,6 +297,7 @@ scenario_installer_two_users() {
     expect wait-ready 30
     local first before
     first=$(program_pids)
+    wait_for 10 test -f "$dir/monitor_zelnor.ini" || fail "the program wrote no monitor_zelnor.ini"
     before=$(fingerprint "$dir" sistema_tervo.ini monitor_zelnor.ini)
 
     step "a second user's session starts the same program: it ends quietly"
