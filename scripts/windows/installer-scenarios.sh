@@ -10,6 +10,7 @@
 #                        modes alone it fails
 # Wine stands for one Windows PC and user; two Wine prefixes with their own servers stand for two
 # users' sessions, sharing a folder of the Linux side (Z:).
+# shellcheck disable=SC2154 # work and bin are frontend-scenarios.sh's
 
 readonly uninstall_subkey='Software\Microsoft\Windows\CurrentVersion\Uninstall\MonitorZelnor'
 readonly run_subkey='Software\Microsoft\Windows\CurrentVersion\Run'
@@ -86,7 +87,7 @@ expect_only() {
     shift
     local expected actual
     expected=$(printf '%s\n' "$@" | sort)
-    actual=$(ls -A "$dir" | sort)
+    actual=$(find "$dir" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort)
     [[ $actual == "$expected" ]] || fail "$dir holds $(echo "$actual" | tr '\n' ' '), expected $*"
 }
 
