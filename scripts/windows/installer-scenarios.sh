@@ -321,9 +321,53 @@ scenario_installer_two_users() {
     uninstall HKLM "$dir" /PURGE
 }
 
+# press KEY: a key to the setup's window, as a user would press it.
+setup_window() { xdotool search --onlyvisible --name '^Monitor Zelnor Setup' | tail -n1; }
+setup_window_up() { [[ -n $(setup_window) ]]; }
+press() {
+    wait_for 20 setup_window_up ||
+        fail "no setup window; windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>&1 | tr '\n' '|')"
+    local window
+    window=$(setup_window)
+    xdotool windowactivate --sync "$window" 2>/dev/null || true
+    xdotool key --window "$window" "$1"
+}
+
+# The interactive setup, with the keyboard: the folder page warns about a folder without
+# sistema_tervo.ini and lets the install go on; the finish page's ticked box starts the monitor.
+scenario_installer_interactive() {
+    local dir=$work/Interativo
+    mkdir -p "$dir"
+    : >"$(setup_log)"
+    wine "$(winpath "$(setup_exe)")" "/D=$(winpath "$dir")" </dev/null >"$work/setup.log" 2>&1 &
+    local setup_pid=$!
+    step "the folder page: Install, then Yes to the warning"
+    press Return
+    wait_for 20 grep -q "which holds no sistema_tervo.ini" "$(setup_log)" || fail "no warning about the missing sistema_tervo.ini"
+    sleep 1
+    press Return
+    wait_for 30 grep -q "^[-0-9]* [0-9:]* Installed" "$(setup_log)" || fail "the install did not go on after the warning"
+    step "the finish page (the files page goes on to it by itself): Finish, its box ticked"
+    for _ in 1 2 3 4 5; do
+        sleep 2
+        if ! alive "$setup_pid" || ! setup_window_up; then
+            break
+        fi
+        press Return
+    done
+    wait_for 30 ended "$setup_pid" || fail "the setup did not end"
+    wait "$setup_pid" || fail "the setup ended with an error"
+    wait_for 30 one_copy_running || fail "the finish page did not start the monitor"
+    expect wait-ready 30
+    grep -q "Started .*MonitorZelnor.exe" "$(setup_log)" || fail "the setup log does not say it started the program"
+    close_copy
+    uninstall HKCU "$dir" /PURGE
+}
+
 scenario_installer() {
     scenario_installer_user
     scenario_installer_autostart
     scenario_installer_allusers
+    scenario_installer_interactive
     scenario_installer_two_users
 }

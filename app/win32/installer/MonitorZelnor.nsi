@@ -123,6 +123,7 @@ FunctionEnd
 ; but IT may put them there afterwards, so this warns and lets the install go on.
 Function DirectoryLeave
   ${IfNot} ${FileExists} "$INSTDIR\sistema_tervo.ini"
+    ${Log} "Asking whether to install into $INSTDIR, which holds no sistema_tervo.ini"
     MessageBox MB_YESNO|MB_ICONEXCLAMATION "$INSTDIR holds no sistema_tervo.ini.$\r$\n$\r$\n\
 The monitor reads the pharmacy system's sistema_tervo.ini from its own folder and cannot \
 test without it. Install here anyway?" /SD IDYES IDYES +2
