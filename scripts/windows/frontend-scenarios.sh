@@ -425,60 +425,9 @@ monitor_zelnor_error_box_open 0' ]] || fail "unexpected metrics: $shape"
     SIM_PID=""
 }
 
-readonly run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-readonly uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\MonitorZelnor'
-run_value() { wine reg query "$run_key" /v MonitorZelnor 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
-
-# The installer (MZ_INSTALLER): silent install, the program started as the session would start
-# it, silent uninstall keeping the settings, then an uninstall with /PURGE.
-scenario_installer() {
-    local setup
-    setup=$(realpath "${MZ_INSTALLER:?MZ_INSTALLER names the installer to test}")
-    local dir
-    dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/MonitorZelnor"
-    local menu
-    menu="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
-    step "silent install"
-    wine "$(winpath "$setup")" /S </dev/null >/dev/null 2>&1 || fail "the installer failed"
-    local file
-    for file in MonitorZelnor.exe libmariadb.dll COPYING.LIB monitor-zelnor.rules.yml Uninstall.exe; do
-        [[ -f $dir/$file ]] || fail "$file was not installed"
-    done
-    [[ -f "$menu/Monitor Zelnor.lnk" ]] || fail "no Start-menu shortcut"
-    local command
-    command=$(run_value)
-    # shellcheck disable=SC1003 # backslashes of a Windows path, not escapes
-    [[ $command == '"C:\users\'*'\AppData\Local\Programs\MonitorZelnor\MonitorZelnor.exe"' ]] ||
-        fail "the Run value is \"$command\""
-    wine reg query "$uninstall_key" /v QuietUninstallString >/dev/null 2>&1 || fail "no uninstall entry"
-
-    step "the program starts from the Run value"
-    write_settings "$dir"
-    command=${command#\"} command=${command%\"}
-    (cd "$dir" && exec /usr/lib/wine/wine64 "$command") </dev/null >"$work/program.log" 2>&1 &
-    PROGRAM_PID=$!
-    expect wait-ready 30
-    expect_in_tray
-    [[ -f $dir/monitor_zelnor.ini ]] || fail "the installed program wrote no monitor_zelnor.ini: $(ls -la "$dir")"
-
-    step "silent uninstall ends the running copy and keeps the settings"
-    wine "$dir/Uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the uninstaller failed"
-    expect_program_exit
-    wait_for 30 test ! -e "$dir/Uninstall.exe" || fail "the uninstaller left itself behind"
-    for file in MonitorZelnor.exe libmariadb.dll COPYING.LIB monitor-zelnor.rules.yml; do
-        [[ ! -e $dir/$file ]] || fail "$file was not removed"
-    done
-    [[ ! -e "$menu/Monitor Zelnor.lnk" ]] || fail "the shortcut stayed"
-    [[ -z $(run_value) ]] || fail "the Run value stayed"
-    ! wine reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstall entry stayed"
-    [[ -f $dir/sistema_tervo.ini && -f $dir/monitor_zelnor.ini ]] || fail "the settings were removed"
-
-    step "/PURGE removes the settings too"
-    wine "$(winpath "$setup")" /S </dev/null >/dev/null 2>&1 || fail "the second install failed"
-    [[ -f $dir/sistema_tervo.ini ]] || fail "installing again lost the settings"
-    wine "$dir/Uninstall.exe" /S /PURGE </dev/null >/dev/null 2>&1 || fail "the uninstaller failed"
-    wait_for 30 test ! -e "$dir" || fail "the folder stayed after /PURGE: $(ls -A "$dir")"
-}
+# The installer's scenarios.
+# shellcheck source=installer-scenarios.sh
+source "$(dirname "${BASH_SOURCE[0]}")/installer-scenarios.sh"
 
 scenarios=("$@")
 ((${#scenarios[@]})) || scenarios=(startup tray field save_cancel minimised minimised_restore open_box cycle prometheus)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows installer build/windows/package/MonitorZelnor-<version>-setup.exe (NSIS),
-# then tests it under Wine (silent install, the program starting from the install folder,
-# silent uninstall) unless MZ_PACKAGE_TEST=0.
+# then tests it under Wine unless MZ_PACKAGE_TEST=0: per-user and all-users installs, upgrade
+# over a running copy, the autostart shortcut, uninstall and purge, two users' sessions (the
+# scenarios in installer-scenarios.sh).
 #   scripts/windows/package.sh
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -35,5 +36,6 @@ makensis -V2 -DSTAGE="$stage" -DOUTFILE="$setup" -DVERSION="$version" \
 log "built $setup"
 
 if [[ ${MZ_PACKAGE_TEST:-1} != 0 ]]; then
-    MZ_INSTALLER=$setup "$root/scripts/windows/frontend-test.sh" "$build" installer
+    MZ_INSTALLER=$setup MZ_TEST_SECONDS=${MZ_TEST_SECONDS:-600} \
+        "$root/scripts/windows/frontend-test.sh" "$build" installer
 fi

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The package's life in a throw-away Debian root, with its maintainer scripts run by dpkg:
 # install, install again, upgrade, remove, purge.
-#   lifecycle-test.sh new_group       the group zelnor does not exist: the package makes it,
-#                                     and purging takes it away again
+#   lifecycle-test.sh new_group       the group zelnor does not exist: the package makes it;
+#                                     purging keeps the pharmacy system's sistema_tervo.ini, and
+#                                     with it the directory and the group; a purge once that
+#                                     file is gone takes both away
 #   lifecycle-test.sh existing_group  the administrator made the group before, with a member:
 #                                     it stays on purge; the package is removed and installed
-#                                     again over the settings that stayed; a file of the
-#                                     pharmacy's own keeps the directory on purge
+#                                     again over the settings that stayed; sistema_tervo.ini
+#                                     and a file of the pharmacy's own stay on purge
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -24,9 +26,12 @@ readonly work
 trap 'rm -rf "$work"' EXIT
 make_root "$root"
 
-# What the pharmacy's system and the program write in the program directory; all of it stays
-# on remove and goes on purge.
-readonly user_files=(sistema_tervo.ini monitor_zelnor.ini LogZelnor/12.txt MonitorZelnor.lock)
+# What the program writes in the program directory (its settings, the temporary file of a Save
+# cut short, its log, its lock): it stays on remove and goes on purge. The pharmacy system's
+# sistema_tervo.ini stays on both.
+readonly program_files=(monitor_zelnor.ini monitor_zelnor.ini.saving LogZelnor/12.txt MonitorZelnor.lock)
+readonly pharmacy_file=sistema_tervo.ini
+readonly user_files=("$pharmacy_file" "${program_files[@]}")
 readonly foreign_file=leia-me.txt
 
 group_line() { in_root "$root" getent group "$PKG_GROUP"; }
@@ -84,6 +89,11 @@ expect_user_files() {
     done
 }
 
+expect_pharmacy_file() {
+    [[ $(cat "$root$PKG_DIR/$pharmacy_file") == "$pharmacy_file of the pharmacy"$'\r' ]] ||
+        fail "$PKG_DIR/$pharmacy_file was changed or removed"
+}
+
 expect_removed() {
     [[ $(package_status "$root") == "deinstall ok config-files "* ]] ||
         fail "after remove dpkg has the package as '$(package_status "$root")'"
@@ -103,13 +113,12 @@ expect_purged() {
     [[ $(package_status "$root") == not-installed || $(package_status "$root") == "unknown ok not-installed"* ]] ||
         fail "after purge dpkg has the package as '$(package_status "$root")'"
     local file
-    for file in "${user_files[@]}" LogZelnor; do
+    for file in "${program_files[@]}" LogZelnor; do
         [[ ! -e $root$PKG_DIR/$file ]] || fail "purge left $PKG_DIR/$file behind"
     done
     [[ ! -e $root$PKG_AUTOSTART ]] || fail "purge left the autostart entry behind"
     [[ -z $(in_root "$root" dpkg-statoverride --list "$PKG_DIR") ]] ||
         fail "purge left the dpkg-statoverride record of $PKG_DIR"
-    [[ ! -e $root/var/lib/$PKG ]] || fail "purge left /var/lib/$PKG"
     # dpkg still works: no record names a group that is gone.
     in_root "$root" dpkg --audit >/dev/null || fail "dpkg --audit fails after purge"
 }
@@ -144,11 +153,25 @@ new_group)
     expect_removed
     grep -q "stay" "$root/tmp/dpkg.log" || fail "remove does not say that the settings stay"
 
-    step "purge"
+    step "purge keeps sistema_tervo.ini, the directory and its group"
+    dpkg_in "$root" -P "$PKG"
+    expect_purged
+    expect_pharmacy_file
+    [[ $(ls -A "$root$PKG_DIR") == "$pharmacy_file" ]] ||
+        fail "purge left more than $pharmacy_file: $(ls -A "$root$PKG_DIR")"
+    grep -q "stays" "$root/tmp/dpkg.log" || fail "purge does not say that $PKG_DIR stays"
+    group_line >/dev/null || fail "purge took the group of the directory that stays"
+
+    step "install again; purge once the pharmacy's file is gone takes the directory and the group"
+    install_deb "$root" "$MZ_DEB"
+    expect_installed "$version"
+    expect_pharmacy_file
+    rm "$root$PKG_DIR/$pharmacy_file"
     dpkg_in "$root" -P "$PKG"
     expect_purged
     [[ ! -e $root$PKG_DIR ]] || fail "purge left $PKG_DIR: $(ls -A "$root$PKG_DIR")"
     group_line >/dev/null && fail "purge left the group $PKG_GROUP that the package made"
+    [[ ! -e $root/var/lib/$PKG ]] || fail "purge left /var/lib/$PKG"
 
     step "purge again"
     dpkg_in "$root" -P "$PKG"
@@ -178,8 +201,10 @@ existing_group)
     step "purge"
     dpkg_in "$root" -P "$PKG"
     expect_purged
-    [[ $(ls -A "$root$PKG_DIR") == "$foreign_file" ]] ||
-        fail "purge did not leave the pharmacy's own file alone: $(ls -A "$root$PKG_DIR")"
+    expect_pharmacy_file
+    [[ $(find "$root$PKG_DIR" -mindepth 1 -printf '%f\n' | sort | tr '\n' ' ') == "$foreign_file $pharmacy_file " ]] ||
+        fail "purge did not leave the pharmacy's own files alone: $(ls -A "$root$PKG_DIR")"
+    [[ ! -e $root/var/lib/$PKG ]] || fail "purge left /var/lib/$PKG"
     [[ $(group_line) == "$before" ]] || fail "purge took or changed the group the administrator made"
     ;;
 esac
