@@ -84,6 +84,8 @@ public:
     TempDir dir;
     WorkingDirectory cwd{dir.Root()};
     platform::FileSystem realFiles;
+    // Files that refuse every write; members, so they outlive the window built on them.
+    ReadOnlyFiles readOnlyFiles;
     bool trayAvailable = true;
     QStringList errors;
     std::function<void()> duringError = [] {};

@@ -91,9 +91,8 @@ TEST_F(SettingsWindow, SavedValueBelowRangeDrivesTheCycleAndIsRaisedAtTheNextSta
 }
 
 TEST_F(SettingsWindow, SaveToAReadOnlyFileShowsTheWriteErrorAndKeepsTheWindow) {
-    const ReadOnlyFiles files;
     bench.window.reset();
-    bench.Create(files);
+    bench.Create(bench.readOnlyFiles);
     bench.StartUp();
     bench.BringUp();
     bench.SetFieldText("20");

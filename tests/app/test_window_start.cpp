@@ -50,8 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Window, ReadOnlyProgramDirectoryShowsTheWriteErrorAndRunsWithFive) {
     WindowBench bench;
-    const ReadOnlyFiles files;
-    TFrmInicio& window = bench.Create(files);
+    TFrmInicio& window = bench.Create(bench.readOnlyFiles);
     // The box comes up once the creation has returned.
     EXPECT_TRUE(bench.errors.isEmpty());
     bench.Settle();
