@@ -62,6 +62,14 @@ std::int32_t IntervalFile::Read(std::int32_t def) const {
     return TIniFile(path_, fs_, sleeper_).ReadInteger(IntervalSection, IntervalKey, def);
 }
 
+TIniValues IntervalFile::ReadValues() const {
+    return TIniFile(path_, fs_, sleeper_).Read();
+}
+
+std::int32_t IntervalFile::IntervalOf(const TIniValues& values, std::int32_t def) {
+    return values.ReadInteger(IntervalSection, IntervalKey, def);
+}
+
 void IntervalFile::Write(std::string_view text) const {
     TIniFile(path_, fs_, sleeper_).WriteString(IntervalSection, IntervalKey, text);
 }

@@ -100,17 +100,20 @@ void MetricsFile::TestDone(TestResult result,
 }
 
 void MetricsFile::Write() noexcept {
-    std::string folder;
+    // One read of monitor_zelnor.ini gives the folder and the interval.
+    TIniValues monitorSettings;
     try {
-        folder = Folder();
+        monitorSettings =
+            IntervalFile(programDirectory_, services_.files, services_.sleeper).ReadValues();
     } catch (...) {
         // The settings cannot be read just now; the next write asks again.
         return;
     }
+    std::string folder = monitorSettings.ReadString(MonitorSection, PrometheusKey, "");
     if (folder.empty()) {
         return;
     }
-    Refresh();
+    Refresh(monitorSettings);
     try {
         WriteFile(FolderPrefix(std::move(folder)));
     } catch (const std::exception& e) {
@@ -120,21 +123,12 @@ void MetricsFile::Write() noexcept {
     }
 }
 
-std::string MetricsFile::Folder() const {
-    const IntervalFile intervalFile(programDirectory_, services_.files, services_.sleeper);
-    return TIniFile(intervalFile.Path(), services_.files, services_.sleeper)
-        .ReadString(MonitorSection, PrometheusKey, "");
-}
-
-// The branch and the interval as the settings files give them now; a value that cannot be read
+// The branch and the interval as the settings files give them now; a branch that cannot be read
 // keeps the one read before.
-void MetricsFile::Refresh() noexcept {
-    try {
-        const IntervalFile intervalFile(programDirectory_, services_.files, services_.sleeper);
-        state_.intervalSeconds =
-            std::int64_t{ClampInterval(intervalFile.Read(0))} * SecondsPerMinute;
-    } catch (...) {
-    }
+void MetricsFile::Refresh(const TIniValues& monitorSettings) noexcept {
+    state_.intervalSeconds =
+        std::int64_t{ClampInterval(IntervalFile::IntervalOf(monitorSettings, 0))} *
+        SecondsPerMinute;
     try {
         state_.branch =
             TIniFile(programDirectory_ + "sistema_tervo.ini", services_.files, services_.sleeper)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mz/DateTimeText.h"
+#include "mz/IniFile.h"
 #include "mz/platform/FileSystem.h"
 #include "mz/platform/System.h"
 
@@ -39,6 +40,9 @@ public:
     void CreateIfMissing() const;
     // Never creates the file.
     std::int32_t Read(std::int32_t def) const;
+    // One read of the whole file, for a use that needs more than the interval.
+    TIniValues ReadValues() const;
+    static std::int32_t IntervalOf(const TIniValues& values, std::int32_t def);
     // Raises "Unable to write to <path>" on failure.
     void Write(std::string_view text) const;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mz/IniFile.h"
 #include "mz/Services.h"
 #include "mz/monitor/ActivityTest.h"
 
@@ -93,8 +94,7 @@ public:
 private:
     void TestDone(TestResult result, std::chrono::steady_clock::time_point start) noexcept;
     void Write() noexcept;
-    std::string Folder() const;
-    void Refresh() noexcept;
+    void Refresh(const TIniValues& monitorSettings) noexcept;
     void WriteFile(const std::string& folder) const;
     void ReportFailure(const std::string& text) noexcept;
 
