@@ -30,7 +30,9 @@ fail() {
     echo "lock-test.sh: $*" >&2
     exit 1
 }
-windows_path() { printf 'Z:%s\\' "${1//\//\\}"; }
+# windows_path FOLDER: the folder as a program under Wine names it, through drive Z:, ending
+# with a backslash (\134) as program directories do.
+windows_path() { printf 'Z:%s\134' "${1//\//\\}"; }
 
 # hold PREFIX FOLDER: a first copy that keeps the lock until release.
 hold() {

@@ -76,10 +76,10 @@ TEST_P(DisturbedLock, StillKeepsASecondCopyFromRunning) {
 
 INSTANTIATE_TEST_SUITE_P(
     InstanceLock, DisturbedLock,
-    testing::Values(
-        DisturbedLockCase{"FolderNamedLikeTheLockFile", FolderOfTheLockFileName, Nothing},
-        DisturbedLockCase{"ReadOnlyLockFile", ReadOnlyLockFile, Nothing},
-        DisturbedLockCase{"LockFileDeletedOrRenamed", Nothing, TryToDeleteLockFile}),
+    testing::Values(DisturbedLockCase{"FolderNamedLikeTheLockFile", FolderOfTheLockFileName,
+                                      Nothing},
+                    DisturbedLockCase{"ReadOnlyLockFile", ReadOnlyLockFile, Nothing},
+                    DisturbedLockCase{"LockFileDeletedOrRenamed", Nothing, TryToDeleteLockFile}),
     test::ByTitle);
 
 TEST(InstanceLock, DirectoryWithoutRoomForTheFileRunsUnlocked) {
