@@ -82,10 +82,16 @@ INSTANTIATE_TEST_SUITE_P(
                     DisturbedLockCase{"LockFileDeletedOrRenamed", Nothing, TryToDeleteLockFile}),
     test::ByTitle);
 
-TEST(InstanceLock, DirectoryWithoutRoomForTheFileRunsUnlocked) {
+// Where no lock file can be opened or made, the copy still starts and holds the lock, through
+// its executable, and lets go of it when it ends.
+TEST(InstanceLock, DirectoryWithoutRoomForTheFileLocksTheExecutable) {
     const test::TempDir dir;
     const std::string missing = dir.Path() + "missing\\";
-    EXPECT_TRUE(InstanceLock::TryAcquire(missing));
+    {
+        const auto first = InstanceLock::TryAcquire(missing);
+        EXPECT_TRUE(first);
+        EXPECT_FALSE(InstanceLock::TryAcquire(missing)) << "two copies ran";
+    }
     EXPECT_TRUE(InstanceLock::TryAcquire(missing));
 }
 
