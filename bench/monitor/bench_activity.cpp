@@ -9,9 +9,9 @@
 
 #include <array>
 #include <benchmark/benchmark.h>
+#include <filesystem>
 #include <functional>
 #include <utility>
-#include <filesystem>
 
 namespace mz::bench {
 namespace {

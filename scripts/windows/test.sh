@@ -61,3 +61,4 @@ mkdir -p "$WINEPREFIX"
 
 ctest --test-dir "$build" --output-on-failure -j"$jobs"
 "$root/scripts/windows/frontend-test.sh" "$build"
+"$root/scripts/windows/lock-test.sh" "$build"

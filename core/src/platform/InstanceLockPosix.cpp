@@ -8,23 +8,14 @@
 #include <utility>
 
 namespace mz::platform {
-namespace {
 
-// The lock file, or the directory itself where no file can be made in it.
-int OpenLockTarget(const std::string& programDirectory) {
-    const std::string directory = Cp1252ToUtf8(programDirectory);
-    const int fd = ::open((directory + InstanceLock::FileName).c_str(),
-                          O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0664);
-    if (fd >= 0) {
-        return fd;
-    }
-    return ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-}
-
-} // namespace
-
+// The lock is flock on a read-only descriptor of the program directory itself: opening it needs
+// no write access, so every user who may run the program takes the same lock, and no one can
+// remove or replace the directory under a running copy the way a lock file could be.
 std::optional<InstanceLock> InstanceLock::TryAcquire(const std::string& programDirectory) {
-    const int fd = OpenLockTarget(programDirectory);
+    const std::string directory = Cp1252ToUtf8(programDirectory);
+    const int fd =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return InstanceLock(Unlocked);
     }

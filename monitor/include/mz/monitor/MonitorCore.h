@@ -6,7 +6,6 @@
 #include "mz/monitor/HandlerGuard.h"
 #include "mz/monitor/IntervalRules.h"
 #include "mz/monitor/MetricsFile.h"
-#include "mz/monitor/MetricsFile.h"
 #include "mz/monitor/MonitorCycle.h"
 #include "mz/monitor/MonitorView.h"
 #include "mz/monitor/WindowRules.h"
