@@ -71,7 +71,7 @@ fi
 source "$root/tests/gui/lib.sh"
 trap 'echo "footprint: failed at line $LINENO" >&2' ERR
 cleanup() {
-    for pid in ${STARTED[*]:-}; do end_process "$pid" || true; done
+    for pid in "${STARTED[@]}"; do end_process "$pid" || true; done
     if [[ -n ${WINEPREFIX:-} ]]; then
         /usr/lib/wine/wineserver -k 2>/dev/null || true
         umount "$MZ_WORK_DIR/wine/prefix" 2>/dev/null || true
@@ -151,7 +151,7 @@ send=$MZ_WORK_DIR/zelnor/ENV/
 reply=$MZ_WORK_DIR/zelnor/REC/
 mkdir -p "$send" "$reply"
 "$MZ_SIM" --send "$send" --reply "$reply" --mode good >"$MZ_WORK_DIR/sim.log" 2>&1 &
-STARTED+=($!)
+STARTED+=("$!")
 exchange=("[zelnor]" "envio=$send" "resposta=$reply" "tempo=1000" "[FilialMatriz]" "CodLogica=2")
 
 echo "starting the programs"
