@@ -94,6 +94,10 @@ int OpenFlags(OpenMode mode) noexcept {
     return O_RDONLY;
 }
 
+bool IsWriteMode(OpenMode mode) noexcept {
+    return mode != OpenMode::ReadDenyWrite && mode != OpenMode::ReadFollowLinks;
+}
+
 // flock() emulates the Windows sharing rules between the modes this program uses: writers
 // hold the file alone, readers share it with readers.
 int LockOperation(OpenMode mode) noexcept {
@@ -154,8 +158,10 @@ void FileSystem::CreateDirectory(const std::string& path) const {
     }
 }
 
-File FileSystem::Open(const std::string& path, OpenMode mode) const {
-    FdGuard fd(::open(Cp1252ToUtf8(path).c_str(), OpenFlags(mode) | SafetyFlags(mode), 0666));
+// Opens name relative to the folder open at directory (AT_FDCWD: the working folder).
+File FileSystem::OpenAt(int directory, const std::string& name, OpenMode mode) const {
+    FdGuard fd(::openat(directory, Cp1252ToUtf8(name).c_str(), OpenFlags(mode) | SafetyFlags(mode),
+                        0666));
     if (fd.Get() < 0) {
         // ELOOP is how O_NOFOLLOW reports a link, ENXIO a FIFO without a reader or a device
         // that is not there: refused like any file without access.
@@ -169,6 +175,11 @@ File FileSystem::Open(const std::string& path, OpenMode mode) const {
     if (!S_ISREG(info.st_mode)) {
         // Directories, FIFOs, devices and sockets never open as files, as on Windows.
         ThrowErrno(S_ISDIR(info.st_mode) ? EISDIR : EACCES);
+    }
+    // A second name of a file written would let whoever planted it choose the file: refused
+    // like a symbolic link.
+    if (IsWriteMode(mode) && info.st_nlink > 1) {
+        ThrowErrno(EACCES);
     }
     // Back to blocking reads and writes, which regular files never wait in anyway.
     const int statusFlags = ::fcntl(fd.Get(), F_GETFL);
@@ -188,6 +199,21 @@ File FileSystem::Open(const std::string& path, OpenMode mode) const {
         ThrowErrno(errno);
     }
     return File(*this, fd.Release());
+}
+
+File FileSystem::Open(const std::string& path, OpenMode mode) const {
+    return OpenAt(AT_FDCWD, path, mode);
+}
+
+File FileSystem::OpenIn(const std::string& directory, const std::string& name,
+                        OpenMode mode) const {
+    const FdGuard folder(::open(Cp1252ToUtf8(directory).c_str(),
+                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (folder.Get() < 0) {
+        const int error = errno;
+        ThrowErrno(error == ELOOP ? EACCES : error);
+    }
+    return OpenAt(folder.Get(), name, mode);
 }
 
 bool FileSystem::DeleteFile(const std::string& path) const noexcept {

@@ -153,6 +153,16 @@ File FileSystem::Open(const std::string& path, OpenMode mode) const {
     return File(*this, reinterpret_cast<File::Handle>(handle.Release()));
 }
 
+// The folder is checked first: a link there would lead the file somewhere else.
+File FileSystem::OpenIn(const std::string& directory, const std::string& name,
+                        OpenMode mode) const {
+    const DWORD attributes = Attributes(directory);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        win::ThrowCode(ERROR_ACCESS_DENIED);
+    }
+    return Open(directory + '\\' + name, mode);
+}
+
 bool FileSystem::DeleteFile(const std::string& path) const noexcept {
     return ::DeleteFileA(path.c_str()) != 0;
 }

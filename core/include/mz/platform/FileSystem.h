@@ -38,7 +38,8 @@ private:
 // Every mode opens regular files only, without blocking: a directory, a FIFO or a device
 // fails with SystemError (code 5, access denied). Every mode but ReadFollowLinks also refuses a
 // symbolic link (or another reparse point) at the path itself with code 5, so a planted link
-// never redirects what the program writes or reads.
+// never redirects what the program writes or reads; on POSIX systems every mode that writes
+// also refuses a file with a second name (a hard link) with code 5.
 enum class OpenMode {
     CreateExclusive, // create or truncate; no other program may read or write it meanwhile
     CreateDenyWrite, // create or truncate; others may read
@@ -85,6 +86,9 @@ public:
     virtual bool DirectoryExists(const std::string& path) const;
     virtual void CreateDirectory(const std::string& path) const;     // SystemError on failure
     virtual File Open(const std::string& path, OpenMode mode) const; // SystemError on failure
+    // Opens name inside directory, refusing a link at directory as Open refuses one at the file.
+    virtual File OpenIn(const std::string& directory, const std::string& name,
+                        OpenMode mode) const;
     virtual bool DeleteFile(const std::string& path) const noexcept;
     // Puts the file at from in the place of the file at to in one step: readers see either the
     // old file or the new one, never a part. A file at to keeps its permissions (they are
@@ -101,6 +105,11 @@ public:
     virtual std::size_t WriteSome(File::Handle handle, const char* data, std::size_t size) const;
     virtual std::size_t ReadSome(File::Handle handle, char* data, std::size_t size) const;
     virtual void CloseHandle(File::Handle handle) const;
+
+private:
+#ifndef _WIN32
+    File OpenAt(int directory, const std::string& name, OpenMode mode) const;
+#endif
 };
 
 // The operating system's file system.
