@@ -85,7 +85,8 @@ public:
     virtual bool FileExists(const std::string& path) const; // a regular file
     virtual bool DirectoryExists(const std::string& path) const;
     virtual void CreateDirectory(const std::string& path) const;     // SystemError on failure
-    virtual File Open(const std::string& path, OpenMode mode) const; // SystemError on failure
+    // SystemError on failure; a file the call created is removed again when a later step fails.
+    virtual File Open(const std::string& path, OpenMode mode) const;
     // Opens name inside directory, refusing a link at directory as Open refuses one at the file.
     virtual File OpenIn(const std::string& directory, const std::string& name,
                         OpenMode mode) const;
@@ -105,6 +106,8 @@ public:
     virtual std::size_t WriteSome(File::Handle handle, const char* data, std::size_t size) const;
     virtual std::size_t ReadSome(File::Handle handle, char* data, std::size_t size) const;
     virtual void CloseHandle(File::Handle handle) const;
+    // Empties an open file; the last step of opening one to create it.
+    virtual void Truncate(File::Handle handle) const;
 
 private:
 #ifndef _WIN32
