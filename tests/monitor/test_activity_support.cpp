@@ -76,8 +76,8 @@ void Scenario::WriteSettings(const Settings& settings) const {
 }
 
 void Scenario::AnswerWith(std::string reply, std::function<void()> planted) {
-    files.afterOpen = [this, reply = std::move(reply), planted = std::move(planted)](
-                          const std::string& path) {
+    files.afterOpen = [this, reply = std::move(reply),
+                       planted = std::move(planted)](const std::string& path) {
         if (path == RequestPath()) {
             WriteBytes(ReplyPath(), reply);
             if (planted) {

@@ -230,8 +230,8 @@ File FileSystem::Open(const std::string& path, OpenMode mode) const {
 
 File FileSystem::OpenIn(const std::string& directory, const std::string& name,
                         OpenMode mode) const {
-    const FdGuard folder(::open(Cp1252ToUtf8(directory).c_str(),
-                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const FdGuard folder(
+        ::open(Cp1252ToUtf8(directory).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (folder.Get() < 0) {
         const int error = errno;
         ThrowErrno(error == ELOOP ? EACCES : error);

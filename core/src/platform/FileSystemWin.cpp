@@ -91,7 +91,6 @@ void RequirePlainFile(HANDLE handle, bool linksAllowed) {
     }
 }
 
-
 DWORD Attributes(const std::string& path) noexcept {
     return ::GetFileAttributesA(path.c_str());
 }
@@ -140,7 +139,8 @@ File FileSystem::Open(const std::string& path, OpenMode mode) const {
     if (handle.Get() == INVALID_HANDLE_VALUE) {
         win::ThrowLastError();
     }
-    const bool created = rule.disposition == OPEN_ALWAYS && ::GetLastError() != ERROR_ALREADY_EXISTS;
+    const bool created =
+        rule.disposition == OPEN_ALWAYS && ::GetLastError() != ERROR_ALREADY_EXISTS;
     try {
         RequirePlainFile(handle.Get(), mode == OpenMode::ReadFollowLinks);
         if (rule.truncate) {

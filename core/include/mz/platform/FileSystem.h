@@ -84,12 +84,11 @@ public:
 
     virtual bool FileExists(const std::string& path) const; // a regular file
     virtual bool DirectoryExists(const std::string& path) const;
-    virtual void CreateDirectory(const std::string& path) const;     // SystemError on failure
+    virtual void CreateDirectory(const std::string& path) const; // SystemError on failure
     // SystemError on failure; a file the call created is removed again when a later step fails.
     virtual File Open(const std::string& path, OpenMode mode) const;
     // Opens name inside directory, refusing a link at directory as Open refuses one at the file.
-    virtual File OpenIn(const std::string& directory, const std::string& name,
-                        OpenMode mode) const;
+    virtual File OpenIn(const std::string& directory, const std::string& name, OpenMode mode) const;
     virtual bool DeleteFile(const std::string& path) const noexcept;
     // Puts the file at from in the place of the file at to in one step: readers see either the
     // old file or the new one, never a part. A file at to keeps its permissions (they are
