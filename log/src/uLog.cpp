@@ -44,11 +44,14 @@ void EnsureLogDirectory(const platform::FileSystem& files) {
 
 // The month's file, or a closed File when it can be neither appended to nor created; the
 // caller reports that when it tries to write.
-platform::File OpenMonthFile(const platform::FileSystem& files, const std::string& path) {
+// Opened inside the folder without following a link there, so a linked LogZelnor never
+// leads the log into another folder.
+platform::File OpenMonthFile(const platform::FileSystem& files, const std::string& name) {
     try {
+        const std::string path = fmt::format("{}{}{}", LogDirectory, platform::PathDelimiter, name);
         const auto mode = files.FileExists(path) ? platform::OpenMode::AppendDenyWrite
                                                  : platform::OpenMode::CreateDenyWrite;
-        return files.Open(path, mode);
+        return files.OpenIn(LogDirectory, name, mode);
     } catch (const platform::SystemError&) {
         return {};
     }
@@ -59,9 +62,7 @@ platform::File OpenMonthFile(const platform::FileSystem& files, const std::strin
 void WriteLog(const Services& services, std::string_view message) {
     const int month = services.clock.Now().month;
     EnsureLogDirectory(services.files);
-    const std::string path =
-        fmt::format("{}{}{}.txt", LogDirectory, platform::PathDelimiter, month);
-    platform::File file = OpenMonthFile(services.files, path);
+    platform::File file = OpenMonthFile(services.files, fmt::format("{}.txt", month));
 
     // The time is read again here: a call at the turn of a month writes the new date into the
     // old month's file.

@@ -46,9 +46,11 @@ ActivityOutcome TMonitorZelnor::Run() {
     }
 
     const std::int32_t number = NextBranchSequence(branch);
+    const std::string replyPath = config.Resposta + ExchangeFileName;
+    // A reply left from an earlier test must not answer this one.
+    services_.files.DeleteFile(replyPath);
     WriteRequest(config.Envio + ExchangeFileName, number);
 
-    const std::string replyPath = config.Resposta + ExchangeFileName;
     ActivityOutcome outcome;
     outcome.kind = JudgeReply(replyPath, config.Tempo);
     if (outcome.kind == ActivityOutcome::Kind::Good) {
@@ -113,8 +115,14 @@ bool TMonitorZelnor::WaitForReply(const std::string& path) {
 bool TMonitorZelnor::WaitForReply(const std::string& path, std::int32_t tempo) {
     const std::int32_t secondsPerTry = tempo / 1000;
 
-    bool found = services_.files.FileExists(path);
     int tries = 0;
+    // Where a reader can see a reply its writer is still writing, a first line without its end
+    // is not there yet; the last look judges whatever it finds.
+    const auto look = [&] {
+        return services_.files.FileExists(path) &&
+               (!platform::ReadersSeePartialWrites || tries == ReplyTries || ReplyIsWritten(path));
+    };
+    bool found = look();
     while (!found && tries < ReplyTries) {
         if (IsSettingsWindowActive()) {
             // Counts no try, but must neither spin nor freeze the window while it stays active.
@@ -125,7 +133,7 @@ bool TMonitorZelnor::WaitForReply(const std::string& path, std::int32_t tempo) {
             ++tries;
             view_.ProcessMessages();
         }
-        found = services_.files.FileExists(path);
+        found = look();
     }
     return found;
 }

@@ -31,29 +31,29 @@ std::string RequestLine(std::int32_t number) {
 
 struct FirstLine {
     bool present = false; // false: nothing stands before the first NUL or the end of the file
+    bool ended = false;   // a line end or a NUL follows it: its writer is past it
     std::string start;    // at most LineNeeded characters of it
 };
 
-// Reads only as far as the status field needs, so a huge reply costs no more than a small one.
+// Keeps only what the status field needs, so a huge reply costs no more memory than a small one.
 FirstLine ReadFirstLine(platform::File& file) {
-    std::string start;
+    FirstLine line;
     std::array<char, 64> buffer{};
     for (;;) {
         const std::size_t count = file.Read(buffer.data(), buffer.size());
         if (count == 0) {
-            return {!start.empty(), start};
+            line.present = line.present || !line.start.empty();
+            return line;
         }
         for (std::size_t i = 0; i < count; ++i) {
             const char c = buffer[i];
-            if (c == '\r' || c == '\n') {
-                return {true, start};
+            if (c == '\r' || c == '\n' || c == '\0') {
+                line.present = line.present || c != '\0' || !line.start.empty();
+                line.ended = true;
+                return line;
             }
-            if (c == '\0') {
-                return {!start.empty(), start};
-            }
-            start.push_back(c);
-            if (start.size() == LineNeeded) {
-                return {true, start};
+            if (line.start.size() < LineNeeded) {
+                line.start.push_back(c);
             }
         }
     }
@@ -92,6 +92,15 @@ bool TMonitorZelnor::ReplyIsGood(const std::string& path) const {
     }
     return line.start.size() == LineNeeded &&
            std::string_view(line.start).substr(StatusOffset) == GoodStatus;
+}
+
+bool TMonitorZelnor::ReplyIsWritten(const std::string& path) const {
+    try {
+        platform::File file = services_.files.Open(path, platform::OpenMode::ReadDenyWrite);
+        return ReadFirstLine(file).ended;
+    } catch (const platform::SystemError&) {
+        return false; // still held by its writer: looked at again, judged at the last look
+    }
 }
 
 void TMonitorZelnor::DeleteReplyIfPresent(const std::string& path) const {

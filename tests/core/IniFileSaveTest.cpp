@@ -112,6 +112,33 @@ TEST_F(IniSave, HardLinkAtTheTemporaryNameLeavesItsTargetAlone) {
     EXPECT_EQ(test::ReadBytes(outside), "keep");
 }
 
+// Plants a hard link to outside at the temporary name right after Save has cleared it.
+class PlantingFileSystem : public platform::FileSystem {
+public:
+    PlantingFileSystem(std::string temporary, std::string outside)
+        : temporary_(std::move(temporary)), outside_(std::move(outside)) {}
+    bool DeleteFile(const std::string& path) const noexcept override {
+        const bool deleted = platform::FileSystem::DeleteFile(path);
+        if (path == temporary_) {
+            std::error_code ignored;
+            fs::create_hard_link(outside_, temporary_, ignored);
+        }
+        return deleted;
+    }
+
+private:
+    std::string temporary_;
+    std::string outside_;
+};
+
+TEST_F(IniSave, HardLinkPlantedAtTheTemporaryNameAfterItIsClearedLeavesItsTargetAlone) {
+    const std::string outside = dir.WriteFile("outside.txt", "keep");
+    const PlantingFileSystem files(path + ".saving", outside);
+    TIniFile(path, files, test::NoSleeper()).WriteString("MONITOR", "intervalo", "9");
+    EXPECT_EQ(test::ReadBytes(path), After);
+    EXPECT_EQ(test::ReadBytes(outside), "keep");
+}
+
 TEST_F(IniSave, ContentBeyondTheReadLimitIsRefusedAndTheFileKept) {
     const std::string big =
         "; " + std::string(platform::MaxSettingsFileBytes - 40, 'x') + "\r\n" + Before;

@@ -151,6 +151,13 @@ public:
         ++opened;
         return file;
     }
+    platform::File OpenIn(const std::string& directory, const std::string& name,
+                          platform::OpenMode mode) const override {
+        Fail(openCode);
+        platform::File file = FileSystem::OpenIn(directory, name, mode);
+        ++opened;
+        return file;
+    }
     std::size_t WriteSome(platform::File::Handle handle, const char* data,
                           std::size_t size) const override {
         Fail(writeCode);

@@ -81,6 +81,13 @@ public:
         }
         return FileSystem::Open(path, mode);
     }
+    platform::File OpenIn(const std::string& directory, const std::string& name,
+                          platform::OpenMode mode) const override {
+        if (failLog && directory == "LogZelnor") {
+            throw platform::SystemError({32, "The file is in use"});
+        }
+        return FileSystem::OpenIn(directory, name, mode);
+    }
     bool failLog = false;
 };
 

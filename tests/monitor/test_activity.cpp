@@ -207,7 +207,8 @@ TEST_F(ActivityDbTest, ReportsARequestThatCannotBeWritten) {
 
         EXPECT_EQ(Stored(2), "1");
         EXPECT_FALSE(std::filesystem::exists(scenario.RequestPath()));
-        EXPECT_EQ(TryReadBytes(scenario.ReplyPath()), "000197OK");
+        // Removed as a reply left from an earlier test, never judged.
+        EXPECT_FALSE(std::filesystem::exists(scenario.ReplyPath()));
         EXPECT_EQ(scenario.sleeper.calls, 0);
         EXPECT_EQ(scenario.window.processed, 0);
     }

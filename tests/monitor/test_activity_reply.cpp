@@ -5,8 +5,10 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fmt/format.h>
+#include <fstream>
 #include <sys/file.h>
 #include <unistd.h>
+#include <vector>
 
 namespace mz::test {
 namespace {
@@ -44,7 +46,7 @@ TEST_F(ActivityTest, JudgesTheStatusFieldOfTheFirstLine) {
         SCOPED_TRACE(c.name);
         StoreOnly(2, "0");
         Scenario scenario(dm);
-        WriteBytes(scenario.ReplyPath(), c.reply);
+        scenario.AnswerWith(c.reply);
 
         EXPECT_EQ(scenario.RunActivityTest(), c.good);
 
@@ -52,10 +54,64 @@ TEST_F(ActivityTest, JudgesTheStatusFieldOfTheFirstLine) {
                   c.good ? "Ultimo arquivo de resposta: 08/03/2025 14:03:27" : "");
         EXPECT_FALSE(std::filesystem::exists(scenario.ReplyPath()));
         EXPECT_EQ(TryReadBytes(scenario.RequestPath()), "000197\r\n");
-        // Found at the first look, so no wait; the second look is the one before deleting.
-        EXPECT_EQ(scenario.sleeper.calls, 0);
-        EXPECT_EQ(scenario.ReplyLooks(), 2);
+        if (c.reply.find_first_of("\r\n\0"s) != std::string::npos) {
+            // Found at the first look, so no wait; the second look is the one before deleting.
+            EXPECT_EQ(scenario.sleeper.calls, 0);
+            EXPECT_EQ(scenario.ReplyLooks(), 2);
+        } else {
+            // A first line without its end may still be growing: judged at the last look.
+            EXPECT_EQ(scenario.sleeper.calls, 600);
+            EXPECT_EQ(scenario.ReplyLooks(), 5);
+        }
     }
+}
+
+// A service that writes its reply a few bytes at a time, without a lock: pieces[0] appears with
+// the request, pieces[n] after the n-th look.
+TEST_F(ActivityTest, WaitsForTheLineEndOfAReplyBeingWritten) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> pieces;
+        bool good;
+        int sleeps;
+    };
+    const Case cases[] = {
+        {"line end at the first look", {"0001", "97OK\r\n"}, true, 0},
+        {"line end at the third look", {"0001", "97", "OK", "\r\n"}, true, 400},
+        {"line end at the last look", {"0", "001", "97", "OK", "\r\n"}, true, 600},
+        {"refused once written", {"00", "0197", "NO\n"}, false, 200},
+        {"no line end by the last look", {"0001", "97", "OK"}, true, 600},
+        {"short line by the last look", {"0001", "OK"}, false, 600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StoreOnly(2, "0");
+        Scenario scenario(dm);
+        scenario.AnswerWith(c.pieces.front());
+        scenario.files.afterLook = [&](const std::string& path, int look) {
+            if (path == scenario.ReplyPath() && look < static_cast<int>(c.pieces.size())) {
+                std::ofstream(path, std::ios::binary | std::ios::app) << c.pieces[look];
+            }
+        };
+
+        EXPECT_EQ(scenario.RunActivityTest(), c.good);
+
+        EXPECT_EQ(scenario.sleeper.calls, c.sleeps);
+        EXPECT_FALSE(std::filesystem::exists(scenario.ReplyPath()));
+    }
+}
+
+TEST_F(ActivityTest, ALateReplyFromAnEarlierTestAnswersNothing) {
+    StoreOnly(2, "0");
+    Scenario scenario(dm);
+    WriteBytes(scenario.ReplyPath(), "000197OK\r\n");
+
+    EXPECT_FALSE(scenario.RunActivityTest());
+
+    EXPECT_EQ(scenario.sleeper.calls, 600);
+    EXPECT_FALSE(std::filesystem::exists(scenario.ReplyPath()));
+    EXPECT_EQ(TryReadBytes(scenario.RequestPath()), "000197\r\n");
+    EXPECT_EQ(scenario.window.status, "");
 }
 
 TEST_F(ActivityTest, ShowsTheLocalTimeOfAGoodReply) {
@@ -73,7 +129,7 @@ TEST_F(ActivityTest, ShowsTheLocalTimeOfAGoodReply) {
         Scenario scenario(dm);
         scenario.clock.now = c.now;
         scenario.window.status = "earlier";
-        WriteBytes(scenario.ReplyPath(), "000197OK");
+        scenario.AnswerWith("000197OK\r\n");
 
         EXPECT_TRUE(scenario.RunActivityTest());
         EXPECT_EQ(scenario.window.status, c.status);
@@ -115,11 +171,12 @@ TEST_F(ActivityTest, KeepsAReplyThatCannotBeRead) {
         SCOPED_TRACE(c.name);
         StoreOnly(2, "0");
         Scenario scenario(dm);
-        WriteBytes(scenario.ReplyPath(), c.reply);
         std::optional<HeldFile> hold;
-        if (c.held) {
-            hold.emplace(scenario.ReplyPath());
-        }
+        scenario.AnswerWith(c.reply, [&] {
+            if (c.held) {
+                hold.emplace(scenario.ReplyPath());
+            }
+        });
 
         try {
             scenario.RunActivityTest();

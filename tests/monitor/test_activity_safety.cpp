@@ -53,9 +53,61 @@ TEST_F(ActivityTest, ASettingsFileHeldByAnotherProgramStopsTheTestBeforeAnything
 TEST_F(ActivityTest, AFifoAsTheReplyIsNoReply) {
     StoreOnly(2, "0");
     Scenario scenario(dm);
-    ASSERT_EQ(::mkfifo(scenario.ReplyPath().c_str(), 0644), 0);
+    scenario.files.afterOpen = [&](const std::string& path) {
+        if (path == scenario.RequestPath()) {
+            ASSERT_EQ(::mkfifo(scenario.ReplyPath().c_str(), 0644), 0);
+        }
+    };
     EXPECT_FALSE(scenario.RunActivityTest());
     EXPECT_EQ(scenario.sleeper.calls, 600); // three waits of two seconds, as for no file
+}
+
+// A second name planted where the program writes: the file it names is never written.
+TEST_F(ActivityTest, NeverWritesThroughAHardLinkOrALinkedLogFolder) {
+    struct Case {
+        const char* title;
+        bool request; // else: the month log
+        bool linkedFolder;
+    };
+    const Case cases[] = {
+        {"hard link at the request", true, false},
+        {"hard link at the month log", false, false},
+        {"LogZelnor a link to another folder", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        StoreOnly(2, "0");
+        Scenario scenario(dm);
+        const WorkingDirectory inside(scenario.root.Root());
+        const std::string victim = scenario.root.WriteFile("victim.txt", "precious");
+        const std::filesystem::path other = scenario.root.Root() / "other";
+        std::filesystem::create_directory(other);
+        if (c.request) {
+            std::filesystem::create_hard_link(victim, scenario.RequestPath());
+        } else if (c.linkedFolder) {
+            std::filesystem::create_directory_symlink(other, "LogZelnor");
+        } else {
+            std::filesystem::create_directory("LogZelnor");
+            std::filesystem::create_hard_link(victim, "LogZelnor/3.txt");
+        }
+        try {
+            if (c.request) {
+                scenario.RunActivityTest();
+            } else {
+                WriteLog(scenario.services, "Falha ao obter a resposta do zelnor");
+            }
+            ADD_FAILURE() << "written";
+        } catch (const Exception& e) {
+            if (c.request) {
+                EXPECT_THAT(e.what(),
+                            StartsWith("Cannot create file \"" + scenario.RequestPath() + "\". "));
+            } else {
+                EXPECT_STREQ(e.what(), "I/O error 103");
+            }
+        }
+        EXPECT_EQ(ReadBytes(victim), "precious");
+        EXPECT_TRUE(std::filesystem::is_empty(other));
+    }
 }
 
 struct LogCase {

@@ -19,7 +19,11 @@ bool WatchedFileSystem::FileExists(const std::string& path) const {
 
 platform::File WatchedFileSystem::Open(const std::string& path, platform::OpenMode mode) const {
     ++opens[path];
-    return platform::FileSystem::Open(path, mode);
+    platform::File file = platform::FileSystem::Open(path, mode);
+    if (afterOpen) {
+        afterOpen(path);
+    }
+    return file;
 }
 
 std::size_t WatchedFileSystem::WriteSome(platform::File::Handle handle, const char* data,
@@ -69,6 +73,18 @@ void Scenario::WriteSettings(const Settings& settings) const {
     text += "[FilialMatriz]\r\n";
     line("CodLogica", settings.codLogica);
     WriteBytes(programDir + "sistema_tervo.ini", text);
+}
+
+void Scenario::AnswerWith(std::string reply, std::function<void()> planted) {
+    files.afterOpen = [this, reply = std::move(reply),
+                       planted = std::move(planted)](const std::string& path) {
+        if (path == RequestPath()) {
+            WriteBytes(ReplyPath(), reply);
+            if (planted) {
+                planted();
+            }
+        }
+    };
 }
 
 int Scenario::ReplyLooks() const {

@@ -58,6 +58,8 @@ public:
     mutable std::map<std::string, int> opens;
     // Runs after the n-th existence check of a path has been answered.
     std::function<void(const std::string& path, int look)> afterLook;
+    // Runs after a path has been opened.
+    std::function<void(const std::string& path)> afterOpen;
     std::optional<platform::OsError> writeFailure;
 };
 
@@ -103,6 +105,9 @@ public:
     std::string RequestPath() const { return sendDir + ExchangeFileName; }
     std::string ReplyPath() const { return replyDir + ExchangeFileName; }
     int ReplyLooks() const;
+    // Makes the service answer: the reply appears once the request has been opened, after
+    // planted (when given) has run on it.
+    void AnswerWith(std::string reply, std::function<void()> planted = {});
 
     TempDir root;
     std::string programDir = root.Path() + "prog/";

@@ -141,7 +141,7 @@ TEST_F(ActivityTest, KeepsTheWindowAliveWhileItStaysActive) {
     window.active = true;
     window.onProcess = [&](int call) {
         if (call == 50) {
-            WriteBytes(scenario.ReplyPath(), "000197OK");
+            WriteBytes(scenario.ReplyPath(), "000197OK\r\n");
         }
     };
 

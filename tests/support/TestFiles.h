@@ -143,6 +143,14 @@ public:
         }
         return FileSystem::Open(path, mode);
     }
+    platform::File OpenIn(const std::string& directory, const std::string& name,
+                          platform::OpenMode mode) const override {
+        if (mode != platform::OpenMode::ReadDenyWrite &&
+            mode != platform::OpenMode::ReadFollowLinks) {
+            throw platform::SystemError({5, "Access is denied"});
+        }
+        return FileSystem::OpenIn(directory, name, mode);
+    }
 };
 
 } // namespace mz::test

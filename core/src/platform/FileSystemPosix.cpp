@@ -94,6 +94,10 @@ int OpenFlags(OpenMode mode) noexcept {
     return O_RDONLY;
 }
 
+bool IsWriteMode(OpenMode mode) noexcept {
+    return mode != OpenMode::ReadDenyWrite && mode != OpenMode::ReadFollowLinks;
+}
+
 // flock() emulates the Windows sharing rules between the modes this program uses: writers
 // hold the file alone, readers share it with readers.
 int LockOperation(OpenMode mode) noexcept {
@@ -138,6 +142,40 @@ int SafetyFlags(OpenMode mode) noexcept {
     return mode == OpenMode::ReadFollowLinks ? flags : flags | O_NOFOLLOW;
 }
 
+// The steps after open(): only regular files, blocking, locked and emptied as the mode says.
+void PrepareOpened(const FileSystem& fs, int fd, OpenMode mode) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        ThrowErrno(errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        // Directories, FIFOs, devices and sockets never open as files, as on Windows.
+        ThrowErrno(S_ISDIR(info.st_mode) ? EISDIR : EACCES);
+    }
+    // A second name of a file written would let whoever planted it choose the file: refused
+    // like a symbolic link.
+    if (IsWriteMode(mode) && info.st_nlink > 1) {
+        ThrowErrno(EACCES);
+    }
+    // Back to blocking reads and writes, which regular files never wait in anyway.
+    const int statusFlags = ::fcntl(fd, F_GETFL);
+    if (statusFlags < 0 || ::fcntl(fd, F_SETFL, statusFlags & ~O_NONBLOCK) != 0) {
+        ThrowErrno(errno);
+    }
+    const int lock = LockOperation(mode);
+    if (lock != 0 && ::flock(fd, lock) != 0) {
+        const int error = errno;
+        if (error == EWOULDBLOCK) {
+            throw SystemError({SharingViolation, SharingViolationText});
+        }
+        ThrowErrno(error);
+    }
+    const bool truncate = mode == OpenMode::CreateExclusive || mode == OpenMode::CreateDenyWrite;
+    if (truncate) {
+        fs.Truncate(fd);
+    }
+}
+
 } // namespace
 
 bool FileSystem::FileExists(const std::string& path) const {
@@ -154,40 +192,51 @@ void FileSystem::CreateDirectory(const std::string& path) const {
     }
 }
 
-File FileSystem::Open(const std::string& path, OpenMode mode) const {
-    FdGuard fd(::open(Cp1252ToUtf8(path).c_str(), OpenFlags(mode) | SafetyFlags(mode), 0666));
+// Opens name relative to the folder open at directory (AT_FDCWD: the working folder).
+// An existing file is opened first, so that a file this call creates is known and removed
+// again when a later step fails.
+File FileSystem::OpenAt(int directory, const std::string& name, OpenMode mode) const {
+    const std::string utf8 = Cp1252ToUtf8(name);
+    const int flags = OpenFlags(mode) | SafetyFlags(mode);
+    int opened = ::openat(directory, utf8.c_str(), flags & ~O_CREAT);
+    bool created = false;
+    if (opened < 0 && errno == ENOENT && (flags & O_CREAT) != 0) {
+        opened = ::openat(directory, utf8.c_str(), flags | O_EXCL, 0666);
+        created = opened >= 0;
+    }
+    FdGuard fd(opened);
     if (fd.Get() < 0) {
         // ELOOP is how O_NOFOLLOW reports a link, ENXIO a FIFO without a reader or a device
         // that is not there: refused like any file without access.
         const int error = errno;
         ThrowErrno(error == ELOOP || error == ENXIO ? EACCES : error);
     }
-    struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0) {
-        ThrowErrno(errno);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        // Directories, FIFOs, devices and sockets never open as files, as on Windows.
-        ThrowErrno(S_ISDIR(info.st_mode) ? EISDIR : EACCES);
-    }
-    // Back to blocking reads and writes, which regular files never wait in anyway.
-    const int statusFlags = ::fcntl(fd.Get(), F_GETFL);
-    if (statusFlags < 0 || ::fcntl(fd.Get(), F_SETFL, statusFlags & ~O_NONBLOCK) != 0) {
-        ThrowErrno(errno);
-    }
-    const int lock = LockOperation(mode);
-    if (lock != 0 && ::flock(fd.Get(), lock) != 0) {
-        const int error = errno;
-        if (error == EWOULDBLOCK) {
-            throw SystemError({SharingViolation, SharingViolationText});
+    try {
+        PrepareOpened(*this, fd.Get(), mode);
+    } catch (const SystemError& error) {
+        // An empty file left behind would pass for one written (a request on a full disk);
+        // one another program has opened meanwhile is theirs now.
+        if (created && error.Error().code != SharingViolation) {
+            ::unlinkat(directory, utf8.c_str(), 0);
         }
-        ThrowErrno(error);
-    }
-    const bool truncate = mode == OpenMode::CreateExclusive || mode == OpenMode::CreateDenyWrite;
-    if (truncate && ::ftruncate(fd.Get(), 0) != 0) {
-        ThrowErrno(errno);
+        throw;
     }
     return File(*this, fd.Release());
+}
+
+File FileSystem::Open(const std::string& path, OpenMode mode) const {
+    return OpenAt(AT_FDCWD, path, mode);
+}
+
+File FileSystem::OpenIn(const std::string& directory, const std::string& name,
+                        OpenMode mode) const {
+    const FdGuard folder(
+        ::open(Cp1252ToUtf8(directory).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (folder.Get() < 0) {
+        const int error = errno;
+        ThrowErrno(error == ELOOP ? EACCES : error);
+    }
+    return OpenAt(folder.Get(), name, mode);
 }
 
 bool FileSystem::DeleteFile(const std::string& path) const noexcept {
@@ -251,6 +300,12 @@ std::size_t FileSystem::ReadSome(File::Handle handle, char* data, std::size_t si
         if (errno != EINTR) {
             ThrowErrno(errno);
         }
+    }
+}
+
+void FileSystem::Truncate(File::Handle handle) const {
+    if (::ftruncate(ToFd(handle), 0) != 0) {
+        ThrowErrno(errno);
     }
 }
 

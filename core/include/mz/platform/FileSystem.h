@@ -38,7 +38,8 @@ private:
 // Every mode opens regular files only, without blocking: a directory, a FIFO or a device
 // fails with SystemError (code 5, access denied). Every mode but ReadFollowLinks also refuses a
 // symbolic link (or another reparse point) at the path itself with code 5, so a planted link
-// never redirects what the program writes or reads.
+// never redirects what the program writes or reads; on POSIX systems every mode that writes
+// also refuses a file with a second name (a hard link) with code 5.
 enum class OpenMode {
     CreateExclusive, // create or truncate; no other program may read or write it meanwhile
     CreateDenyWrite, // create or truncate; others may read
@@ -83,8 +84,11 @@ public:
 
     virtual bool FileExists(const std::string& path) const; // a regular file
     virtual bool DirectoryExists(const std::string& path) const;
-    virtual void CreateDirectory(const std::string& path) const;     // SystemError on failure
-    virtual File Open(const std::string& path, OpenMode mode) const; // SystemError on failure
+    virtual void CreateDirectory(const std::string& path) const; // SystemError on failure
+    // SystemError on failure; a file the call created is removed again when a later step fails.
+    virtual File Open(const std::string& path, OpenMode mode) const;
+    // Opens name inside directory, refusing a link at directory as Open refuses one at the file.
+    virtual File OpenIn(const std::string& directory, const std::string& name, OpenMode mode) const;
     virtual bool DeleteFile(const std::string& path) const noexcept;
     // Puts the file at from in the place of the file at to in one step: readers see either the
     // old file or the new one, never a part. A file at to keeps its permissions (they are
@@ -101,6 +105,13 @@ public:
     virtual std::size_t WriteSome(File::Handle handle, const char* data, std::size_t size) const;
     virtual std::size_t ReadSome(File::Handle handle, char* data, std::size_t size) const;
     virtual void CloseHandle(File::Handle handle) const;
+    // Empties an open file; the last step of opening one to create it.
+    virtual void Truncate(File::Handle handle) const;
+
+private:
+#ifndef _WIN32
+    File OpenAt(int directory, const std::string& name, OpenMode mode) const;
+#endif
 };
 
 // The operating system's file system.

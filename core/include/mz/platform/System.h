@@ -12,6 +12,15 @@ inline constexpr char PathDelimiter = '\\';
 inline constexpr char PathDelimiter = '/';
 #endif
 
+// Whether a reader can see a file its writer is still writing. Windows keeps readers out
+// through the writer's share mode until it is done; POSIX systems let a writer that takes no
+// lock be read midway.
+#ifdef _WIN32
+inline constexpr bool ReadersSeePartialWrites = false;
+#else
+inline constexpr bool ReadersSeePartialWrites = true;
+#endif
+
 // The directory of the running executable, ending with PathDelimiter (Windows-1252).
 std::string ProgramDirectory();
 

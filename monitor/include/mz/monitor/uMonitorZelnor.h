@@ -60,6 +60,7 @@ private:
     TIniValues ReadSettings() const;
     void WriteRequest(const std::string& path, std::int32_t number) const;
     bool ReplyIsGood(const std::string& path) const;
+    bool ReplyIsWritten(const std::string& path) const;
     ActivityOutcome::Kind JudgeReply(const std::string& path, std::int32_t tempo);
     void DeleteReplyIfPresent(const std::string& path) const;
 
