@@ -36,6 +36,24 @@ private:
     std::string status_;
 };
 
+// The real file system, where the service's good answer comes once the request has been opened,
+// outside the timed part: a reply there before the test would be removed as a late one.
+class AnsweringFileSystem : public platform::FileSystem {
+public:
+    platform::File Open(const std::string& path, platform::OpenMode mode) const override {
+        platform::File file = platform::FileSystem::Open(path, mode);
+        if (state != nullptr && path == requestPath) {
+            state->PauseTiming();
+            Environment::Get().PutReply();
+            state->ResumeTiming();
+        }
+        return file;
+    }
+
+    std::string requestPath = Environment::Get().RequestPath();
+    benchmark::State* state = nullptr; // none: nobody answers
+};
+
 // A monitor on its own connection to the benchmark server.
 struct Monitor {
     explicit Monitor(std::string directory = Environment::Get().ProgramDirectory())
@@ -48,8 +66,8 @@ struct Monitor {
     Environment& environment = Environment::Get();
     test::MariaDbServer& server = environment.Server();
     RegionalSettingsOwner regional{platform::LoadRegionalSettings};
-    Services services{platform::SystemFileSystem(), SystemClock(), platform::SystemSleeper(),
-                      regional.Current()};
+    AnsweringFileSystem files;
+    Services services{files, SystemClock(), platform::SystemSleeper(), regional.Current()};
     TDM dm{programDirectory, services.files, services.sleeper};
     QuietWindow window;
     TMonitorZelnor monitor{dm, window, services, programDirectory};
@@ -57,10 +75,8 @@ struct Monitor {
 
 // Everything a test does: settings, number, request, reply, status, clean-up.
 void ActivityTest(benchmark::State& state, Monitor& m) {
+    m.files.state = &state;
     for (auto _ : state) {
-        state.PauseTiming();
-        m.environment.PutReply();
-        state.ResumeTiming();
         if (!m.monitor.RunActivityTest()) {
             state.SkipWithError("the reply was not taken as good");
             break;
@@ -91,10 +107,8 @@ void BM_ActivityTestMetrics(benchmark::State& state) {
                             m.services.sleeper);
     settings.WriteString("MONITOR", "prometheus", state.range(0) != 0 ? folder : "");
     MetricsFile metrics(programDirectory, ProgramVersion(), m.services);
+    m.files.state = &state;
     for (auto _ : state) {
-        state.PauseTiming();
-        m.environment.PutReply();
-        state.ResumeTiming();
         MetricsFile::RunningTest measured(metrics);
         const ActivityOutcome outcome = m.monitor.Run();
         measured.Done(outcome.kind);
@@ -149,10 +163,9 @@ void BM_ActivityExchangeFiles(benchmark::State& state) {
     const std::string request = m.environment.RequestPath();
     const std::string reply = m.environment.ReplyPath();
     std::array<char, 64> buffer{};
+    m.files.state = &state;
     for (auto _ : state) {
-        state.PauseTiming();
-        m.environment.PutReply();
-        state.ResumeTiming();
+        files.DeleteFile(reply);
         {
             platform::File file = files.Open(request, platform::OpenMode::CreateExclusive);
             file.Write("000197\r\n");

@@ -22,6 +22,23 @@ struct ActivityCase {
     std::vector<std::string> expectedLogLines;
 };
 
+// The real file system, where the service answers once the request has been opened: a reply
+// put in place before the test would be taken for a late one and removed.
+class AnsweringFileSystem : public platform::FileSystem {
+public:
+    platform::File Open(const std::string& path, platform::OpenMode mode) const override {
+        platform::File file = platform::FileSystem::Open(path, mode);
+        if (reply && path == requestPath) {
+            WriteBytes(replyPath, *reply);
+        }
+        return file;
+    }
+
+    std::string requestPath;
+    std::string replyPath;
+    std::optional<std::string> reply;
+};
+
 const QString SaveHint =
     QString::fromUtf8("Salve a configura\xC3\xA7\xC3\xA3o para ativar o monitoramento.");
 
@@ -51,7 +68,8 @@ protected:
     FixedClock clock;
     InstantSleeper sleeper;
     RegionalSettings regional{"dd/mm/yyyy", '/', ':', true, false, false, "", "", {}};
-    Services services{platform::SystemFileSystem(), clock, sleeper, regional};
+    AnsweringFileSystem files;
+    Services services{files, clock, sleeper, regional};
 };
 
 TEST_P(WindowActivity, FifthTickRunsTheTestAndShowsOrLogsItsResult) {
@@ -64,9 +82,9 @@ TEST_P(WindowActivity, FifthTickRunsTheTestAndShowsOrLogsItsResult) {
         [&] { return monitor.RunActivityTest(); });
     bench.StartUp();
     ASSERT_TRUE(bench.errors.isEmpty()) << bench.errors.join(' ').toStdString();
-    if (c.reply) {
-        WriteBytes(bench.dir.Path() + "rec/TesteAtividadeX.txt", *c.reply);
-    }
+    files.requestPath = bench.dir.Path() + "env/TesteAtividadeX.txt";
+    files.replyPath = bench.dir.Path() + "rec/TesteAtividadeX.txt";
+    files.reply = c.reply;
 
     for (int tick = 1; tick <= 4; ++tick) {
         window.tmrTempoTimer();
