@@ -142,7 +142,7 @@ int SafetyFlags(OpenMode mode) noexcept {
     return mode == OpenMode::ReadFollowLinks ? flags : flags | O_NOFOLLOW;
 }
 
-// The steps after open(): only regular files, blocking, locked and emptied as the mode says.
+// The steps after open(): only regular files, locked and emptied as the mode says.
 void PrepareOpened(const FileSystem& fs, int fd, OpenMode mode) {
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
@@ -157,11 +157,8 @@ void PrepareOpened(const FileSystem& fs, int fd, OpenMode mode) {
     if (IsWriteMode(mode) && info.st_nlink > 1) {
         ThrowErrno(EACCES);
     }
-    // Back to blocking reads and writes, which regular files never wait in anyway.
-    const int statusFlags = ::fcntl(fd, F_GETFL);
-    if (statusFlags < 0 || ::fcntl(fd, F_SETFL, statusFlags & ~O_NONBLOCK) != 0) {
-        ThrowErrno(errno);
-    }
+    // O_NONBLOCK stays: reads and writes of regular files never wait on it, so clearing it
+    // would cost two calls per open for nothing.
     const int lock = LockOperation(mode);
     if (lock != 0 && ::flock(fd, lock) != 0) {
         const int error = errno;
