@@ -159,7 +159,7 @@ scenario_tray() {
     # event, visible afterwards
     local rows=("tray dblclick:1" "tray dblclick:0" "menu configuracoes:1" "menu configuracoes:1"
         "syscommand minimize:0" "tray keyselect+configuracoes:1" "tray dblclick:0"
-        "tray rbuttonup+configuracoes:1")
+        "tray rbuttonup+configuracoes:1" "syscommand minimize button:0" "tray dblclick:1")
     local row action visible
     for row in "${rows[@]}"; do
         action=${row%:*} visible=${row##*:}
@@ -174,6 +174,8 @@ scenario_tray() {
         fi
         expect wait visible "$visible" 10
         [[ $visible == 0 ]] || expect wait iconic 0 5
+        # A taskbar button, reading the title alone, while the window is on screen only.
+        if [[ $visible == 0 ]]; then expect wait taskbar "" 5; else expect_button_text; fi
     done
     expect menu fechar
     expect_program_exit

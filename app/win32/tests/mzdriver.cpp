@@ -18,12 +18,12 @@
 //   key NAME [alt]               posts a key to the focused control: escape, return, space,
 //                                up, down, or one character (typed)
 //   spin up|down                 a click on an arrow of the up-down control
-//   syscommand minimize|restore|close   the title bar's buttons and the taskbar button
+//   syscommand minimize|restore|close [button]   the title bar's buttons, or with "button" the
+//                                taskbar button's (restore always goes to the taskbar button)
 // State keys beyond the window's flags: boxes (error boxes on screen), rect-NAME (a control's
 // left,top,width,height in client pixels; field is the text box with its arrows), caption (the
 // main window's), taskbar (the texts of the program's windows that have a taskbar button, in
 // z-order, joined by "|"), taskbar-iconic (1 when the one window with a button is minimised).
-// The restore syscommand goes to the window with the taskbar button, as the taskbar's does.
 #include "../TrayIcon.h"
 #include "../Win32.h"
 #include "../resource.h"
@@ -385,8 +385,11 @@ int main(int argc, char** argv) {
                                : which == "restore" ? SC_RESTORE
                                                     : SC_MINIMIZE;
         const std::vector<HWND> buttons = TaskbarWindows();
-        const HWND target =
-            command == SC_RESTORE && buttons.size() == 1 ? buttons.front() : MainWindow();
+        if (arg(3) == "button" && buttons.size() != 1)
+            return Fail("no one taskbar button");
+        const HWND target = (command == SC_RESTORE || arg(3) == "button") && buttons.size() == 1
+                                ? buttons.front()
+                                : MainWindow();
         PostMessageA(target, WM_SYSCOMMAND, command, 0);
         return 0;
     }
