@@ -37,8 +37,6 @@ ApplicationWindow::ApplicationWindow(HINSTANCE instance, HICON iconSmall, HICON 
     if (!window_) {
         throw std::runtime_error("the application window could not be created");
     }
-    // The window system's minimum size for a captioned window would give it a frame.
-    SetWindowPos(window_.Get(), nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowLongPtrA(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrA(window_.Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
     SendMessageA(window_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(iconSmall));

@@ -136,6 +136,8 @@ scenario_startup() {
     expect wait visible 1 10
     expect wait iconic 0 1
     expect_button_text
+    # The button's window is not seen.
+    expect wait taskbar-size 0x0 1
     expect wait client 372x152 1
     expect wait centred 1 1
     expect wait rect-field 8,95,57,21 1

@@ -23,7 +23,8 @@
 // State keys beyond the window's flags: boxes (error boxes on screen), rect-NAME (a control's
 // left,top,width,height in client pixels; field is the text box with its arrows), caption (the
 // main window's), taskbar (the texts of the program's windows that have a taskbar button, in
-// z-order, joined by "|"), taskbar-iconic (1 when the one window with a button is minimised).
+// z-order, joined by "|"), taskbar-iconic (1 when the one window with a button is minimised),
+// taskbar-size (that window's WIDTHxHEIGHT).
 #include "../TrayIcon.h"
 #include "../Win32.h"
 #include "../resource.h"
@@ -157,6 +158,13 @@ std::string State(const std::string& key) {
         const std::vector<HWND> windows = TaskbarWindows();
         return windows.size() == 1 && IsIconic(windows.front()) ? "1" : "0";
     }
+    if (key == "taskbar-size") {
+        const std::vector<HWND> windows = TaskbarWindows();
+        RECT r{};
+        if (windows.size() == 1)
+            GetWindowRect(windows.front(), &r);
+        return std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+    }
     if (main == nullptr)
         return "";
     if (key == "caption")
@@ -207,9 +215,10 @@ std::string State(const std::string& key) {
 }
 
 void PrintState() {
-    for (const char* key : {"exists", "tray", "tray-title", "visible", "iconic", "foreground",
-                            "field", "status", "ok-mark", "box", "boxes", "client", "centred",
-                            "rect-field", "rect-statbar", "caption", "taskbar", "taskbar-iconic"}) {
+    for (const char* key :
+         {"exists", "tray", "tray-title", "visible", "iconic", "foreground", "field", "status",
+          "ok-mark", "box", "boxes", "client", "centred", "rect-field", "rect-statbar", "caption",
+          "taskbar", "taskbar-iconic", "taskbar-size"}) {
         std::printf("%s=%s\n", key, State(key).c_str());
     }
 }
