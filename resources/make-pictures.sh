@@ -65,3 +65,5 @@ for size in 128 48 32 16; do
 done
 rm -f icon-master.miff
 "$im" icon-16.png icon-32.png icon-48.png icon-128.png MonitorZelnor.ico
+# ImageMagick stores every image as a bitmap; the large one goes in as PNG.
+python3 png-icon.py MonitorZelnor.ico 128=icon-128.png
