@@ -1,4 +1,5 @@
 // The activity test as the program runs it, and the same work split into its parts.
+#include "WindowlessView.h"
 #include "bench_environment.h"
 #include "mz/IniFile.h"
 #include "mz/Services.h"
@@ -16,21 +17,13 @@
 namespace mz::bench {
 namespace {
 
-class QuietWindow : public IMonitorView {
+class QuietWindow : public test::WindowlessView {
 public:
     bool IsActive() const override { return false; }
     std::string IntervalText() const override { return "5"; }
     void ProcessMessages() override {}
     void ShowError(const std::string& text) override { status_ = text; }
     void ShowStatus(const std::string& text) override { status_ = text; }
-    void SetIntervalText(const std::string& /*text*/) override {}
-    void Post(std::function<void()> action) override { action(); }
-    void ShowSavedMark(bool /*shown*/) override {}
-    void CentreOnScreen() override {}
-    void ShowOnScreen() override {}
-    void ShowMinimised() override {}
-    void PutAway() override {}
-    void EndProgram() override {}
 
 private:
     std::string status_;
@@ -73,6 +66,30 @@ struct Monitor {
     TMonitorZelnor monitor{dm, window, services, programDirectory};
 };
 
+// The metrics file of the benchmark's program directory, with the key [MONITOR] prometheus
+// naming a folder (on) or empty (off, so it is only looked up), for its lifetime.
+struct Metrics {
+    Metrics(Monitor& m, bool on)
+        : settings(m.programDirectory + "monitor_zelnor.ini", m.services.files, m.services.sleeper),
+          metrics(m.programDirectory, ProgramVersion(), m.services) {
+        const std::string folder = m.programDirectory + "prometheus";
+        std::filesystem::create_directories(folder);
+        settings.WriteString("MONITOR", "prometheus", on ? folder : "");
+    }
+    Metrics(const Metrics&) = delete;
+    Metrics& operator=(const Metrics&) = delete;
+    ~Metrics() {
+        try {
+            settings.WriteString("MONITOR", "prometheus", "");
+        } catch (...) {
+            // The next benchmark writes the key again.
+        }
+    }
+
+    const TIniFile settings;
+    MetricsFile metrics;
+};
+
 // Everything a test does: settings, number, request, reply, status, clean-up.
 void ActivityTest(benchmark::State& state, Monitor& m) {
     m.files.state = &state;
@@ -100,16 +117,10 @@ BENCHMARK(BM_ActivityTestLargeSettings)->Unit(benchmark::kMicrosecond);
 // test). The difference is what the metrics cost a test.
 void BM_ActivityTestMetrics(benchmark::State& state) {
     Monitor m;
-    const std::string programDirectory = m.environment.ProgramDirectory();
-    const std::string folder = programDirectory + "prometheus";
-    std::filesystem::create_directories(folder);
-    const TIniFile settings(programDirectory + "monitor_zelnor.ini", m.services.files,
-                            m.services.sleeper);
-    settings.WriteString("MONITOR", "prometheus", state.range(0) != 0 ? folder : "");
-    MetricsFile metrics(programDirectory, ProgramVersion(), m.services);
+    Metrics setup(m, state.range(0) != 0);
     m.files.state = &state;
     for (auto _ : state) {
-        MetricsFile::RunningTest measured(metrics);
+        MetricsFile::RunningTest measured(setup.metrics);
         const ActivityOutcome outcome = m.monitor.Run();
         measured.Done(outcome.kind);
         if (outcome.kind != ActivityOutcome::Kind::Good) {
@@ -117,24 +128,16 @@ void BM_ActivityTestMetrics(benchmark::State& state) {
             break;
         }
     }
-    settings.WriteString("MONITOR", "prometheus", "");
 }
 BENCHMARK(BM_ActivityTestMetrics)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The metrics file alone: looking the key up and, with it, writing the file.
 void BM_MetricsWrite(benchmark::State& state) {
     Monitor m;
-    const std::string programDirectory = m.environment.ProgramDirectory();
-    const std::string folder = programDirectory + "prometheus";
-    std::filesystem::create_directories(folder);
-    const TIniFile settings(programDirectory + "monitor_zelnor.ini", m.services.files,
-                            m.services.sleeper);
-    settings.WriteString("MONITOR", "prometheus", state.range(0) != 0 ? folder : "");
-    MetricsFile metrics(programDirectory, ProgramVersion(), m.services);
+    Metrics setup(m, state.range(0) != 0);
     for (auto _ : state) {
-        metrics.Started();
+        setup.metrics.Started();
     }
-    settings.WriteString("MONITOR", "prometheus", "");
 }
 BENCHMARK(BM_MetricsWrite)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

@@ -13,6 +13,8 @@ std::string Cp1252ToUtf8(std::string_view cp1252);
 // Windows-1252 leaves unassigned map to the C1 controls of the same value, so every byte
 // survives a round trip.
 std::string Utf8ToCp1252(std::string_view utf8);
+// Appends the UTF-8 encoding of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
 
 // Case-insensitive comparison of names (settings sections and keys, parameter names).
 // Letters of the Windows-1252 range compare by their upper-case forms.
