@@ -81,17 +81,6 @@ expect_failures_logged() {
     [[ ! -e $reply_file ]] || fail "the reply file was left in $reply"
 }
 
-# Boxes of the program on screen: dialog windows of its own, mapped, with the program's title
-# (the tray icon's window has that title too).
-open_boxes() {
-    local id count=0
-    for id in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" --name '^Monitor Zelnor$' 2>/dev/null); do
-        if xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG; then
-            count=$((count + 1))
-        fi
-    done
-    echo "$count"
-}
 box_open() { (($(open_boxes) >= 1)); }
 
 # A test every five short ticks (1.5 s), no service, and a folder where the month's log file

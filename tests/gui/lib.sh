@@ -191,6 +191,19 @@ launch_and_settle() {
     wait_until 15 "the main window comes on screen at start-up" came_on_screen "$MAIN_WINDOW"
     wait_until 15 "the main window goes to the tray after start-up" put_away "$MAIN_WINDOW"
 }
+
+# The program's error boxes on screen: dialog windows of its own, mapped, with the program's
+# title (the tray icon's window has that title too).
+open_boxes() {
+    local id count=0
+    for id in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" --name '^Monitor Zelnor$' 2>/dev/null); do
+        if xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG; then
+            count=$((count + 1))
+        fi
+    done
+    echo "$count"
+}
+
 main_window_exists() { [[ -n $(main_window) ]]; }
 
 # The window manager took the window into a frame: it was mapped.

@@ -110,16 +110,6 @@ scenario_close_box() {
     expect_ended_and_icon_gone "$icon"
 }
 
-# The program's error boxes on screen: dialog windows of its own with the program's title.
-open_boxes() {
-    local id count=0
-    for id in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" --name '^Monitor Zelnor$' 2>/dev/null); do
-        if xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG; then
-            count=$((count + 1))
-        fi
-    done
-    echo "$count"
-}
 one_box_open() { (($(open_boxes) == 1)); }
 
 # The first showing cannot connect: the window comes up and goes to the tray as always, and the
