@@ -324,13 +324,19 @@ scenario_installer_two_users() {
 # press KEY: a key to the setup's window, as a user would press it.
 setup_window() { xdotool search --onlyvisible --name '^Monitor Zelnor Setup' | tail -n1; }
 setup_window_up() { [[ -n $(setup_window) ]]; }
+# The setup replaces its window between pages, so the one found may be gone by the time the
+# key is sent (BadWindow): then the key reached nothing and goes to the next one found.
 press() {
-    wait_for 20 setup_window_up ||
-        fail "no setup window; windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>&1 | tr '\n' '|')"
-    local window
-    window=$(setup_window)
-    xdotool windowactivate --sync "$window" 2>/dev/null || true
-    xdotool key --window "$window" "$1"
+    local window _
+    for _ in 1 2 3 4 5; do
+        wait_for 20 setup_window_up ||
+            fail "no setup window; windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>&1 | tr '\n' '|')"
+        window=$(setup_window)
+        xdotool windowactivate --sync "$window" 2>/dev/null || true
+        xdotool key --window "$window" "$1" 2>/dev/null && return 0
+        sleep 0.5
+    done
+    fail "the key $1 did not reach the setup window"
 }
 
 # The interactive setup, with the keyboard: the folder page warns about a folder without
