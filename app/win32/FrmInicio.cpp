@@ -61,6 +61,8 @@ TFrmInicio::TFrmInicio(const FrmInicioSetup& setup, const Services& services,
                        RegionalSettingsOwner& regional, MessageLoop& loop)
     : regional_(regional), loop_(loop), core_(setup.programDirectory, services, *this),
       pictures_(setup.instance), background_(CreateSolidBrush(RGB(255, 255, 255))) {
+    application_.emplace(setup.instance, pictures_.iconSmall.Get(), pictures_.iconLarge.Get(),
+                         ButtonHandlers());
     dialog_ = WindowHandle(CreateDialogWindow(setup.instance));
     BuildLayout();
     // The timer counts from the building of the window, before the settings are loaded and
@@ -80,8 +82,9 @@ TFrmInicio::~TFrmInicio() {
 }
 
 HWND TFrmInicio::CreateDialogWindow(HINSTANCE instance) {
-    const HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_FRMINICIO), nullptr,
-                                           &DialogProc, reinterpret_cast<LPARAM>(this));
+    const HWND dialog =
+        CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_FRMINICIO), application_->Handle(),
+                           &DialogProc, reinterpret_cast<LPARAM>(this));
     if (dialog == nullptr) {
         throw std::runtime_error("the main window could not be created");
     }
@@ -186,6 +189,11 @@ void TFrmInicio::Show(int showCommand) {
 }
 
 void TFrmInicio::ShowOnScreen() {
+    application_->ShowButton();
+    ShowDialog();
+}
+
+void TFrmInicio::ShowDialog() const {
     const HWND dialog = dialog_.Get();
     ShowWindow(dialog, SW_SHOW);
     if (IsIconic(dialog)) {
@@ -196,15 +204,18 @@ void TFrmInicio::ShowOnScreen() {
 }
 
 void TFrmInicio::ShowMinimised() {
-    ShowWindow(dialog_.Get(), SW_SHOWMINNOACTIVE);
+    // The taskbar button alone: the window itself is not shown before its first bring-up.
+    application_->ShowMinimisedButton();
 }
 
 void TFrmInicio::PutAway() {
+    // Without its button first, so that the button's window does not take the activation.
+    application_->HideButton();
     const HWND dialog = dialog_.Get();
-    if (!IsIconic(dialog)) {
+    if (IsWindowVisible(dialog) && !IsIconic(dialog)) {
         ShowWindow(dialog, SW_MINIMIZE);
     }
-    // Hidden, the window leaves the taskbar too: the tray icon is the way back.
+    // Hidden, the window and its button leave the screen: the tray icon is the way back.
     ShowWindow(dialog, SW_HIDE);
 }
 

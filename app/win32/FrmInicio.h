@@ -1,4 +1,5 @@
 #pragma once
+#include "ApplicationWindow.h"
 #include "Handles.h"
 #include "IntervalField.h"
 #include "MessageLoop.h"
@@ -26,6 +27,7 @@ struct FrmInicioSetup {
 
 // The program's one window: the interval field, the status line, the minute timer and the tray
 // icon. It turns its messages into the core's window events and carries out what the core says.
+// Its taskbar button is the application window's, which owns it.
 class TFrmInicio : public IMonitorView {
 public:
     TFrmInicio(const FrmInicioSetup& setup, const Services& services,
@@ -59,6 +61,8 @@ private:
     // Posted to the window: an activation to look at once it is over, and a posted action.
     static constexpr UINT ActivatedMessage = WM_APP + 1;
     static constexpr UINT PostedMessage = WM_APP + 2;
+    // Posted to the window: the taskbar button was activated while the window is on screen.
+    static constexpr UINT ButtonActivatedMessage = WM_APP + 3;
 
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -68,6 +72,10 @@ private:
     INT_PTR OnColor(HDC dc) const;
     void NoteActivation() const;
     void RunPosted();
+    ApplicationWindow::Handlers ButtonHandlers();
+    void RestoreFromButton();
+    void ActivateFromButton() const;
+    void ShowDialog() const;
     bool FilterKey(const MSG& msg);
     bool PressFocusedButton(const MSG& msg);
 
@@ -80,6 +88,8 @@ private:
     MonitorCore core_;
     Pictures pictures_;
     BrushHandle background_;
+    // Before the window it owns, so that the window is destroyed first.
+    std::optional<ApplicationWindow> application_;
     WindowHandle dialog_;
     std::optional<IntervalField> field_;
     std::optional<WindowTimer> tmrTempo_;

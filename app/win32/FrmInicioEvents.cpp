@@ -59,6 +59,9 @@ INT_PTR TFrmInicio::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case PostedMessage:
         RunPosted();
         return TRUE;
+    case ButtonActivatedMessage:
+        ActivateFromButton();
+        return TRUE;
     case WM_SETTINGCHANGE:
         // The system's regional settings may have changed: dates and numbers follow.
         core_.RunGuarded([this] { regional_.Refresh(); });
@@ -78,6 +81,28 @@ void TFrmInicio::NoteActivation() const {
     const HWND dialog = dialog_.Get();
     if (IsWindowVisible(dialog) && GetActiveWindow() == dialog) {
         PostMessageA(dialog, ActivatedMessage, 0, 0);
+    }
+}
+
+ApplicationWindow::Handlers TFrmInicio::ButtonHandlers() {
+    WindowRules& window = core_.Window();
+    return {[this] { RestoreFromButton(); }, [&window] { window.MinimiseRequested(); },
+            [&window] { window.CloseRequested(); },
+            [this] { PostMessageA(dialog_.Get(), ButtonActivatedMessage, 0, 0); }};
+}
+
+void TFrmInicio::RestoreFromButton() {
+    // The button has been restored; the window comes back over it, as a restored window would.
+    core_.Window().Restored();
+    ShowDialog();
+}
+
+void TFrmInicio::ActivateFromButton() const {
+    // The button's window has no size and takes no keys: the window on screen takes over.
+    const HWND dialog = dialog_.Get();
+    if (GetActiveWindow() == application_->Handle() && IsWindowVisible(dialog) &&
+        !IsIconic(dialog)) {
+        SetActiveWindow(dialog);
     }
 }
 
@@ -112,7 +137,7 @@ bool TFrmInicio::OnSysCommand(WPARAM wParam) {
         core_.Window().MinimiseRequested();
         return true;
     case SC_RESTORE:
-        // From the taskbar button: the window system restores the window afterwards.
+        // The window system restores the window afterwards.
         core_.Window().Restored();
         return false;
     default:

@@ -95,10 +95,18 @@ docked_icons() {
 }
 
 # The window has been up and has gone to the tray: minimised and hidden (before its first
-# showing it is neither).
+# showing it is neither), and no taskbar button.
 expect_in_tray() {
     expect wait iconic 1 30
     expect wait visible 0 10
+    expect wait taskbar "" 10
+}
+
+# The window on screen: its caption carries the version, its taskbar button the title alone.
+expect_button_text() {
+    expect wait caption "Monitor Zelnor 1.0.0" 1
+    expect wait taskbar "Monitor Zelnor" 10
+    expect wait taskbar-iconic 0 1
 }
 
 # The shipped program in a fresh directory, up and back in the tray.
@@ -127,6 +135,9 @@ scenario_startup() {
     [[ $second == 0 ]] || fail "the second start ended with status $second"
     expect wait visible 1 10
     expect wait iconic 0 1
+    expect_button_text
+    # The button's window is not seen.
+    expect wait taskbar-size 0x0 1
     expect wait client 372x152 1
     expect wait centred 1 1
     expect wait rect-field 8,95,57,21 1
@@ -150,7 +161,7 @@ scenario_tray() {
     # event, visible afterwards
     local rows=("tray dblclick:1" "tray dblclick:0" "menu configuracoes:1" "menu configuracoes:1"
         "syscommand minimize:0" "tray keyselect+configuracoes:1" "tray dblclick:0"
-        "tray rbuttonup+configuracoes:1")
+        "tray rbuttonup+configuracoes:1" "syscommand minimize button:0" "tray dblclick:1")
     local row action visible
     for row in "${rows[@]}"; do
         action=${row%:*} visible=${row##*:}
@@ -165,6 +176,8 @@ scenario_tray() {
         fi
         expect wait visible "$visible" 10
         [[ $visible == 0 ]] || expect wait iconic 0 5
+        # A taskbar button, reading the title alone, while the window is on screen only.
+        if [[ $visible == 0 ]]; then expect wait taskbar "" 5; else expect_button_text; fi
     done
     expect menu fechar
     expect_program_exit
@@ -286,7 +299,8 @@ scenario_save_cancel() {
     expect_program_exit
 }
 
-# A minimised launch is a taskbar button only: no showing and no connection yet. A double click
+# A minimised launch is a taskbar button only, reading "Monitor Zelnor": no showing of the
+# window and no connection yet. A double click
 # on the icon takes the button away; the first bring-up connects (its failure's box comes up
 # once the window has gone on), shows the window and puts it away again; the next one keeps it.
 scenario_minimised() {
@@ -295,14 +309,17 @@ scenario_minimised() {
     make_program_dir "$dir" MonitorZelnor.exe
     sed -i 's/^usuario=.*/usuario=nobody\r/' "$dir/sistema_tervo.ini"
     start_program "$dir" MonitorZelnor.exe start.exe /min /wait
-    expect wait iconic 1 10
-    expect wait visible 1 1
+    expect wait taskbar "Monitor Zelnor" 10
+    expect wait taskbar-iconic 1 1
+    expect wait visible 0 1
     sleep 1
-    expect wait iconic 1 1
+    expect wait taskbar-iconic 1 1
+    expect wait visible 0 1
     expect wait box 0 1
     step "a double click takes the taskbar button away, and connects nothing"
     expect tray dblclick
-    expect wait visible 0 10
+    expect wait taskbar "" 10
+    expect wait visible 0 1
     sleep 1
     expect wait box 0 1
     step "the first bring-up connects, shows the window and puts it away at once"
@@ -317,21 +334,24 @@ scenario_minimised() {
     expect wait iconic 0 1
     sleep 1
     expect wait visible 1 1
+    expect_button_text
     expect syscommand close
     expect_program_exit
 }
 
-# The same launch restored from its taskbar button: connects, comes up and goes to the tray.
+# The same launch restored from its taskbar button (the restore goes to the button's window):
+# connects, comes up and goes to the tray.
 scenario_minimised_restore() {
     local dir=$work/minimised-restore
     make_program_dir "$dir" MonitorZelnor.exe
     start_program "$dir" MonitorZelnor.exe start.exe /min /wait
-    expect wait iconic 1 10
+    expect wait taskbar-iconic 1 10
     expect syscommand restore
     expect_in_tray
     expect menu configuracoes
     expect wait visible 1 10
     expect wait iconic 0 1
+    expect_button_text
     expect menu fechar
     expect_program_exit
 }

@@ -18,9 +18,13 @@
 //   key NAME [alt]               posts a key to the focused control: escape, return, space,
 //                                up, down, or one character (typed)
 //   spin up|down                 a click on an arrow of the up-down control
-//   syscommand minimize|restore|close   the title bar's buttons and the taskbar button
+//   syscommand minimize|restore|close [button]   the title bar's buttons, or with "button" the
+//                                taskbar button's (restore always goes to the taskbar button)
 // State keys beyond the window's flags: boxes (error boxes on screen), rect-NAME (a control's
-// left,top,width,height in client pixels; field is the text box with its arrows).
+// left,top,width,height in client pixels; field is the text box with its arrows), caption (the
+// main window's), taskbar (the texts of the program's windows that have a taskbar button, in
+// z-order, joined by "|"), taskbar-iconic (1 when the one window with a button is minimised),
+// taskbar-size (that window's WIDTHxHEIGHT).
 #include "../TrayIcon.h"
 #include "../Win32.h"
 #include "../resource.h"
@@ -29,6 +33,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -82,6 +87,40 @@ int OpenBoxes() {
     return count;
 }
 
+// The program's windows with a button on the taskbar: visible top-level windows of its process
+// that are unowned and no tool windows, or that ask for a button.
+std::vector<HWND> TaskbarWindows() {
+    struct Search {
+        DWORD process = 0;
+        std::vector<HWND> found;
+    } search;
+    GetWindowThreadProcessId(TrayWindow(), &search.process);
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            DWORD process = 0;
+            GetWindowThreadProcessId(hwnd, &process);
+            const auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE));
+            const bool button =
+                (exStyle & WS_EX_APPWINDOW) != 0 ||
+                (GetWindow(hwnd, GW_OWNER) == nullptr && (exStyle & WS_EX_TOOLWINDOW) == 0);
+            if (process == s.process && IsWindowVisible(hwnd) && button) {
+                s.found.push_back(hwnd);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string TaskbarTexts() {
+    std::string texts;
+    for (const HWND hwnd : TaskbarWindows()) {
+        texts += (texts.empty() ? "" : "|") + WindowText(hwnd);
+    }
+    return texts;
+}
+
 RECT ClientRectOf(HWND control) {
     RECT r{};
     GetWindowRect(control, &r);
@@ -113,8 +152,23 @@ std::string State(const std::string& key) {
         return TrayWindow() != nullptr ? "1" : "0";
     if (key == "tray-title")
         return TrayWindow() != nullptr ? WindowText(TrayWindow()) : "";
+    if (key == "taskbar")
+        return TaskbarTexts();
+    if (key == "taskbar-iconic") {
+        const std::vector<HWND> windows = TaskbarWindows();
+        return windows.size() == 1 && IsIconic(windows.front()) ? "1" : "0";
+    }
+    if (key == "taskbar-size") {
+        const std::vector<HWND> windows = TaskbarWindows();
+        RECT r{};
+        if (windows.size() == 1)
+            GetWindowRect(windows.front(), &r);
+        return std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+    }
     if (main == nullptr)
         return "";
+    if (key == "caption")
+        return WindowText(main);
     if (key == "visible")
         return IsWindowVisible(main) ? "1" : "0";
     if (key == "iconic")
@@ -163,7 +217,8 @@ std::string State(const std::string& key) {
 void PrintState() {
     for (const char* key :
          {"exists", "tray", "tray-title", "visible", "iconic", "foreground", "field", "status",
-          "ok-mark", "box", "boxes", "client", "centred", "rect-field", "rect-statbar"}) {
+          "ok-mark", "box", "boxes", "client", "centred", "rect-field", "rect-statbar", "caption",
+          "taskbar", "taskbar-iconic", "taskbar-size"}) {
         std::printf("%s=%s\n", key, State(key).c_str());
     }
 }
@@ -338,7 +393,13 @@ int main(int argc, char** argv) {
         const WPARAM command = which == "close"     ? SC_CLOSE
                                : which == "restore" ? SC_RESTORE
                                                     : SC_MINIMIZE;
-        PostMessageA(MainWindow(), WM_SYSCOMMAND, command, 0);
+        const std::vector<HWND> buttons = TaskbarWindows();
+        if (arg(3) == "button" && buttons.size() != 1)
+            return Fail("no one taskbar button");
+        const HWND target = (command == SC_RESTORE || arg(3) == "button") && buttons.size() == 1
+                                ? buttons.front()
+                                : MainWindow();
+        PostMessageA(target, WM_SYSCOMMAND, command, 0);
         return 0;
     }
     return Fail("unknown command " + command);
