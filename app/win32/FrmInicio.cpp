@@ -195,11 +195,14 @@ void TFrmInicio::ShowOnScreen() {
 
 void TFrmInicio::ShowDialog() const {
     const HWND dialog = dialog_.Get();
-    ShowWindow(dialog, SW_SHOW);
+    // Restored while still hidden, so that it never comes on screen minimised: a window shown
+    // minimised first leaves the window system a late "minimised" of its own, which would come
+    // back as a minimise command and put the window away again. Restoring shows the window,
+    // activates it and gives the focus back to its last control.
     if (IsIconic(dialog)) {
-        // Restoring activates the window and gives the focus back to its last control.
         ShowWindow(dialog, SW_RESTORE);
     }
+    ShowWindow(dialog, SW_SHOW);
     SetForegroundWindow(dialog);
 }
 
