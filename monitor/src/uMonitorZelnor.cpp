@@ -63,10 +63,12 @@ ActivityOutcome TMonitorZelnor::Run() {
 }
 
 ActivityOutcome::Kind TMonitorZelnor::JudgeReply(const std::string& path, std::int32_t tempo) {
-    if (!WaitForReply(path, tempo)) {
+    std::optional<ReplyLine> seen;
+    if (!WaitForReply(path, tempo, seen)) {
         return ActivityOutcome::Kind::NoReply;
     }
-    return ReplyIsGood(path) ? ActivityOutcome::Kind::Good : ActivityOutcome::Kind::BadReply;
+    const bool good = LineIsGood(seen ? *seen : ReadReplyLine(path));
+    return good ? ActivityOutcome::Kind::Good : ActivityOutcome::Kind::BadReply;
 }
 
 namespace {
@@ -113,14 +115,33 @@ bool TMonitorZelnor::WaitForReply(const std::string& path) {
 }
 
 bool TMonitorZelnor::WaitForReply(const std::string& path, std::int32_t tempo) {
+    std::optional<ReplyLine> seen;
+    return WaitForReply(path, tempo, seen);
+}
+
+bool TMonitorZelnor::WaitForReply(const std::string& path, std::int32_t tempo,
+                                  std::optional<ReplyLine>& seen) {
     const std::int32_t secondsPerTry = tempo / 1000;
 
     int tries = 0;
     // Where a reader can see a reply its writer is still writing, a first line without its end
     // is not there yet; the last look judges whatever it finds.
     const auto look = [&] {
-        return services_.files.FileExists(path) &&
-               (!platform::ReadersSeePartialWrites || tries == ReplyTries || ReplyIsWritten(path));
+        if (!services_.files.FileExists(path)) {
+            return false;
+        }
+        if (!platform::ReadersSeePartialWrites || tries == ReplyTries) {
+            return true;
+        }
+        try {
+            ReplyLine line = ReadReplyLine(path);
+            if (line.ended) {
+                seen = std::move(line);
+            }
+        } catch (const Exception&) {
+            // Still held by its writer: looked at again, judged at the last look.
+        }
+        return seen.has_value();
     };
     bool found = look();
     while (!found && tries < ReplyTries) {

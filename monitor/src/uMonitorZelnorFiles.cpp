@@ -29,15 +29,9 @@ std::string RequestLine(std::int32_t number) {
     return (value < 0 ? "-" : "") + digits + "97\r\n";
 }
 
-struct FirstLine {
-    bool present = false; // false: nothing stands before the first NUL or the end of the file
-    bool ended = false;   // a line end or a NUL follows it: its writer is past it
-    std::string start;    // at most LineNeeded characters of it
-};
-
 // Keeps only what the status field needs, so a huge reply costs no more memory than a small one.
-FirstLine ReadFirstLine(platform::File& file) {
-    FirstLine line;
+TMonitorZelnor::ReplyLine ReadFirstLine(platform::File& file) {
+    TMonitorZelnor::ReplyLine line;
     std::array<char, 64> buffer{};
     for (;;) {
         const std::size_t count = file.Read(buffer.data(), buffer.size());
@@ -79,14 +73,16 @@ void TMonitorZelnor::WriteRequest(const std::string& path, std::int32_t number) 
     }
 }
 
-bool TMonitorZelnor::ReplyIsGood(const std::string& path) const {
-    FirstLine line;
+TMonitorZelnor::ReplyLine TMonitorZelnor::ReadReplyLine(const std::string& path) const {
     try {
         platform::File file = services_.files.Open(path, platform::OpenMode::ReadDenyWrite);
-        line = ReadFirstLine(file);
+        return ReadFirstLine(file);
     } catch (const platform::SystemError& error) {
         throw FileError("Cannot open file", path, error);
     }
+}
+
+bool TMonitorZelnor::LineIsGood(const ReplyLine& line) {
     if (!line.present) {
         throw Exception("List index out of bounds (0)");
     }
@@ -94,19 +90,9 @@ bool TMonitorZelnor::ReplyIsGood(const std::string& path) const {
            std::string_view(line.start).substr(StatusOffset) == GoodStatus;
 }
 
-bool TMonitorZelnor::ReplyIsWritten(const std::string& path) const {
-    try {
-        platform::File file = services_.files.Open(path, platform::OpenMode::ReadDenyWrite);
-        return ReadFirstLine(file).ended;
-    } catch (const platform::SystemError&) {
-        return false; // still held by its writer: looked at again, judged at the last look
-    }
-}
-
 void TMonitorZelnor::DeleteReplyIfPresent(const std::string& path) const {
-    if (services_.files.FileExists(path)) {
-        services_.files.DeleteFile(path);
-    }
+    // The delete is its own look: no file there, or a folder of that name, is left as it is.
+    services_.files.DeleteFile(path);
 }
 
 } // namespace mz

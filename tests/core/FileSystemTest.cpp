@@ -44,6 +44,25 @@ TEST_F(FileSystemTest, WritesAppendsAndReadsBack) {
     EXPECT_FALSE(fs.DirectoryExists(path));
 }
 
+// Sizes around the reader's chunk, where a read that stops early or reads on past the end
+// would show.
+TEST_F(FileSystemTest, ReadsWholeFilesOfEverySizeAroundItsChunk) {
+    for (const std::size_t size : {0U, 1U, 16383U, 16384U, 16385U, 32768U, 40000U}) {
+        std::string content(size, 'a');
+        for (std::size_t i = 0; i < size; ++i) {
+            content[i] = static_cast<char>('a' + i % 26);
+        }
+        test::WriteBytes(path, content);
+        EXPECT_EQ(ReadWholeFile(fs, path, MaxSettingsFileBytes), content) << size;
+        EXPECT_EQ(ReadWholeFile(fs, path, size), content) << size;
+        if (size > 0) {
+            const int fileTooLarge = 223;
+            EXPECT_EQ(FailureCode([&] { ReadWholeFile(fs, path, size - 1); }), fileTooLarge)
+                << size;
+        }
+    }
+}
+
 TEST_F(FileSystemTest, CreateTruncatesAnExistingFile) {
     test::WriteBytes(path, "old content");
     File(fs.Open(path, Mode::CreateDenyWrite)).Write("new");

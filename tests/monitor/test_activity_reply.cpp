@@ -55,13 +55,14 @@ TEST_F(ActivityTest, JudgesTheStatusFieldOfTheFirstLine) {
         EXPECT_FALSE(std::filesystem::exists(scenario.ReplyPath()));
         EXPECT_EQ(TryReadBytes(scenario.RequestPath()), "000197\r\n");
         if (c.reply.find_first_of("\r\n\0"s) != std::string::npos) {
-            // Found at the first look, so no wait; the second look is the one before deleting.
+            // Found and read at the first look, so no wait and no second reading.
             EXPECT_EQ(scenario.sleeper.calls, 0);
-            EXPECT_EQ(scenario.ReplyLooks(), 2);
+            EXPECT_EQ(scenario.ReplyLooks(), 1);
+            EXPECT_EQ(scenario.files.opens[scenario.ReplyPath()], 1);
         } else {
             // A first line without its end may still be growing: judged at the last look.
             EXPECT_EQ(scenario.sleeper.calls, 600);
-            EXPECT_EQ(scenario.ReplyLooks(), 5);
+            EXPECT_EQ(scenario.ReplyLooks(), 4);
         }
     }
 }

@@ -82,13 +82,15 @@ std::string ReadWholeFile(const FileSystem& fs, const std::string& path, std::si
     const auto buffer = std::make_unique_for_overwrite<char[]>(ChunkSize);
     for (;;) {
         const std::size_t got = file.Read(buffer.get(), ChunkSize);
-        if (got == 0) {
-            break;
-        }
         if (content.size() + got > maxBytes) {
             throw SystemError({FileTooLarge, ErrorText(FileTooLarge)});
         }
         content.append(buffer.get(), got);
+        // Only regular files open, and they give less than asked only at their end: no call
+        // more to be told so.
+        if (got < ChunkSize) {
+            break;
+        }
     }
     file.Close();
     return content;

@@ -7,6 +7,7 @@
 #include "mz/monitor/MonitorView.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace mz {
@@ -32,6 +33,13 @@ inline constexpr const char* ExchangeFileName = "TesteAtividadeX.txt";
 // window alive through IMonitorView::ProcessMessages.
 class TMonitorZelnor : public IActivityTest {
 public:
+    // The start of a reply's first line, as far as the status needs it.
+    struct ReplyLine {
+        bool present = false; // false: nothing stands before the first NUL or the end of the file
+        bool ended = false;   // a line end or a NUL follows it: its writer is past it
+        std::string start;    // at most the characters up to the status
+    };
+
     TMonitorZelnor(IDataModule& dm, IMonitorView& view, const Services& services,
                    std::string programDirectory);
 
@@ -59,8 +67,10 @@ public:
 private:
     TIniValues ReadSettings() const;
     void WriteRequest(const std::string& path, std::int32_t number) const;
-    bool ReplyIsGood(const std::string& path) const;
-    bool ReplyIsWritten(const std::string& path) const;
+    // seen: the reply's line when a look has read it whole, so it is judged without a new read.
+    bool WaitForReply(const std::string& path, std::int32_t tempo, std::optional<ReplyLine>& seen);
+    ReplyLine ReadReplyLine(const std::string& path) const;
+    static bool LineIsGood(const ReplyLine& line);
     ActivityOutcome::Kind JudgeReply(const std::string& path, std::int32_t tempo);
     void DeleteReplyIfPresent(const std::string& path) const;
 
