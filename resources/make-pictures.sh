@@ -27,7 +27,7 @@ png_opts=(-strip -define 'png:exclude-chunks=date,time')
     -fill white -font "$bold" -pointsize 104 -annotate +876+154 'T' \
     -fill '#3b3b3b' -pointsize 112 -annotate +1004+158 'ervo' \
     -fill '#e35d12' -draw 'rectangle 1004,180 1300,192' \
-    -resize 339x59 -strip -quality 92 -sampling-factor 4:2:0 JPEG:banner.jpg
+    -resize 339x59 "${png_opts[@]}" PNG24:banner.png
 
 # Confirmation mark, 24 x 24: a white tick on a green circular badge.
 "$im" -size 96x96 xc:none \

@@ -21,7 +21,7 @@ void PrintTo(const Picture& picture, std::ostream* out) {
 class ResourcesTest : public testing::TestWithParam<Picture> {};
 
 // Each picture is decoded from the program's resources by Qt's own image readers, at its size,
-// with transparency where the window needs it (and none in the JPEG banner).
+// with transparency where the window needs it (and none in the banner, which sits on white).
 TEST_P(ResourcesTest, DecodesAtItsSize) {
     const Picture& picture = GetParam();
     QImageReader reader(QString::fromLatin1(picture.path));
@@ -39,7 +39,7 @@ TEST_P(ResourcesTest, DecodesAtItsSize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, ResourcesTest,
-                         testing::Values(Picture{":/banner.jpg", "jpeg", 339, 59, false},
+                         testing::Values(Picture{":/banner.png", "png", 339, 59, false},
                                          Picture{":/ok.png", "png", 24, 24, true},
                                          Picture{":/save.png", "png", 20, 20, true},
                                          Picture{":/cancel.png", "png", 20, 20, true},
