@@ -37,8 +37,7 @@ ApplicationWindow::ApplicationWindow(HINSTANCE instance, HICON iconSmall, HICON 
     if (!window_) {
         throw std::runtime_error("the application window could not be created");
     }
-    SetWindowLongPtrA(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(window_.Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+    MessageRoute<ApplicationWindow>::Attach(window_.Get(), this);
     SendMessageA(window_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(iconSmall));
     SendMessageA(window_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(iconLarge));
 }
@@ -54,14 +53,6 @@ void ApplicationWindow::ShowMinimisedButton() const noexcept {
 
 void ApplicationWindow::HideButton() const noexcept {
     ShowWindow(window_.Get(), SW_HIDE);
-}
-
-LRESULT CALLBACK ApplicationWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<ApplicationWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr) {
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    return self->HandleMessage(msg, wParam, lParam);
 }
 
 LRESULT ApplicationWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "Handles.h"
+#include "MessageRoute.h"
 
 #include <functional>
 
@@ -34,7 +35,7 @@ public:
     void HideButton() const noexcept;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend class MessageRoute<ApplicationWindow>;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool OnSysCommand(WPARAM wParam);
 

@@ -58,23 +58,14 @@ TrayIcon::TrayIcon(HINSTANCE instance, const std::string& programDirectory, HICO
     window_ =
         WindowHandle(CreateWindowExA(0, WindowClass, WindowTitle(programDirectory).c_str(),
                                      WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
-    SetWindowLongPtrA(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(window_.Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+    MessageRoute<TrayIcon>::Attach(window_.Get(), this);
     // Lets a second copy, started by the same user, post its request past UIPI.
     ChangeWindowMessageFilterEx(window_.Get(), showRequest_, MSGFLT_ALLOW, nullptr);
     menu_ = BuildMenu();
     registration_.emplace(IconData(window_.Get(), icon));
 }
 
-LRESULT CALLBACK TrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr) {
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    return self->Handle(msg, wParam, lParam);
-}
-
-LRESULT TrayIcon::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TrayIcon::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == CallbackMessage) {
         OnCallback(lParam);
         return 0;

@@ -1,5 +1,6 @@
 #pragma once
 #include "Handles.h"
+#include "MessageRoute.h"
 
 #include <functional>
 #include <optional>
@@ -34,8 +35,8 @@ public:
     static std::string WindowTitle(const std::string& programDirectory);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    friend class MessageRoute<TrayIcon>;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnCallback(LPARAM event);
     void OpenMenu();
 
