@@ -13,17 +13,9 @@ source "$here/../gui/lib.sh"
 need_root
 need_deb
 
-# Outside run-in-netns's private directory, which only root may enter: the program runs as
-# another user from inside the root.
-work=$(mktemp -d /tmp/mz-package.XXXXXX)
-chmod 755 "$work"
-root=$work/root
-readonly work
-trap 'stop_all; rm -rf "$work"' EXIT
-
-step "install into a test root"
-make_root "$root"
-install_deb "$root" "$MZ_DEB"
+work=""
+trap 'stop_all; [[ -z $work ]] || rm -rf "$work"' EXIT
+install_in_desktop_root
 
 entry=$root$PKG_AUTOSTART
 exec_line=$(desktop_key "$entry" Exec)

@@ -51,6 +51,19 @@ dpkg_in() {
     }
 }
 
+# install_in_desktop_root: the package installed in a fresh test root, for the tests that run the
+# program in the desktop session. Sets work (the test's directory) and root. The directory is
+# outside run-in-netns's private one, which only root may enter: the program runs as another user
+# from inside the root.
+install_in_desktop_root() {
+    work=$(mktemp -d /tmp/mz-package.XXXXXX)
+    chmod 755 "$work"
+    root=$work/root
+    step "install into a test root"
+    make_root "$root"
+    install_deb "$root" "$MZ_DEB"
+}
+
 # install_deb ROOT DEB: copies DEB into the root and installs it with dpkg -i.
 install_deb() {
     local root=$1 deb=$2

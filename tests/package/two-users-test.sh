@@ -13,16 +13,10 @@ source "$here/../gui/lib.sh"
 need_root
 need_deb
 
-work=$(mktemp -d /tmp/mz-package.XXXXXX)
-chmod 755 "$work"
-root=$work/root
-readonly work
+work=""
 SECOND_PID=""
-trap '[[ -z $SECOND_PID ]] || end_process "$SECOND_PID" || true; stop_all; rm -rf "$work"' EXIT
-
-step "install into a test root"
-make_root "$root"
-install_deb "$root" "$MZ_DEB"
+trap '[[ -z $SECOND_PID ]] || end_process "$SECOND_PID" || true; stop_all; [[ -z $work ]] || rm -rf "$work"' EXIT
+install_in_desktop_root
 exec_line=$(desktop_key "$root$PKG_AUTOSTART" Exec)
 path=$(desktop_key "$root$PKG_AUTOSTART" Path)
 gid=$(in_root "$root" getent group "$PKG_GROUP" | cut -d: -f3)
