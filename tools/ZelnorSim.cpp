@@ -12,12 +12,13 @@ namespace zelnor_sim {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, Mode>, 5> ModeNames{{
+constexpr std::array<std::pair<std::string_view, Mode>, 6> ModeNames{{
     {"good", Mode::Good},
     {"bad", Mode::Bad},
     {"none", Mode::None},
     {"empty", Mode::Empty},
     {"hold", Mode::Hold},
+    {"trickle", Mode::Trickle},
 }};
 
 bool ParseMode(std::string_view text, Mode& mode) {
@@ -55,11 +56,13 @@ bool WriteAtomically(const Options& options, const std::string& name, std::strin
     return true;
 }
 
-// Creates the reply under its own name, locked, and writes it a byte at a time spread over
-// --hold-ms, as a slow service would; readers that respect the lock are kept out meanwhile.
-bool WriteHeld(const Options& options, const std::string& name, std::string_view content) {
+// Creates the reply under its own name and writes it a byte at a time spread over --hold-ms,
+// as a slow service would. Locked, it keeps out the readers that respect the lock meanwhile;
+// unlocked, readers meet every part of it.
+bool WriteSlowly(const Options& options, const std::string& name, std::string_view content,
+                 bool locked) {
     const std::string path = JoinPath(options.reply, name);
-    const auto file = OutputFile::Create(path, true);
+    const auto file = OutputFile::Create(path, locked);
     if (!file) {
         LogError("cannot hold " + path);
         return false;
@@ -78,7 +81,7 @@ bool WriteHeld(const Options& options, const std::string& name, std::string_view
 } // namespace
 
 const char* Usage() {
-    return "usage: zelnor_sim --send DIR --reply DIR [--mode good|bad|none|empty|hold]\n"
+    return "usage: zelnor_sim --send DIR --reply DIR [--mode good|bad|none|empty|hold|trickle]\n"
            "                  [--delay-ms N] [--hold-ms N] [--once]\n"
            "Answers each request file that appears in DIR of --send (or is rewritten) with a\n"
            "reply file of the same name in DIR of --reply:\n"
@@ -88,6 +91,7 @@ const char* Usage() {
            "  empty  an empty reply file\n"
            "  hold   the good reply, written slowly over --hold-ms (default 1000) while the\n"
            "         file is locked (flock(LOCK_EX); on Windows, opened without sharing)\n"
+           "  trickle the same without the lock: readers see the reply grow\n"
            "--delay-ms waits before answering; --once stops after the first request.\n"
 #ifdef _WIN32
            "Stops on Ctrl+C, Ctrl+Break, or when the event Local\\zelnor_sim.stop.PID is set.\n";
@@ -205,8 +209,9 @@ void Answer(const Options& options, const std::string& name, const std::string& 
         return;
     }
     case Mode::Hold:
-        if (WriteHeld(options, name, prefix + "OK\r\n")) {
-            LogLine("answer " + name + " hold " + prefix + "OK");
+    case Mode::Trickle:
+        if (WriteSlowly(options, name, prefix + "OK\r\n", options.mode == Mode::Hold)) {
+            LogLine("answer " + name + " " + ModeName(options.mode) + " " + prefix + "OK");
         }
         return;
     }

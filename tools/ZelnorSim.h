@@ -9,7 +9,7 @@
 
 namespace zelnor_sim {
 
-enum class Mode { Good, Bad, None, Empty, Hold };
+enum class Mode { Good, Bad, None, Empty, Hold, Trickle };
 
 struct Options {
     std::string send;

@@ -7,6 +7,8 @@
 #   e2e-test.sh bad_reply  the service answers without "OK": the failure is logged
 #   e2e-test.sh open_box   no reply ever comes and the month log cannot be written: one box
 #                          opens, and the tests go on at every interval while it stays open
+#   e2e-test.sh partial_reply  the service writes its good reply a byte at a time, unlocked:
+#                          a first line still without its end is waited for, not judged
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -21,9 +23,10 @@ trap 'stop_all; [[ -z $SIM_PID ]] || end_process "$SIM_PID" || true' EXIT
 sequence() { sql "select seq_zelnor from gerente.filial where filial_id = 2"; }
 sequence_at_least() { (($(sequence) >= $1)); }
 
+# start_service MODE [OPTION...]
 start_service() {
     mkdir -p "$send" "$reply"
-    "$MZ_SIM" --send "$send" --reply "$reply" --mode "$1" >"$MZ_WORK_DIR/sim.log" 2>&1 &
+    "$MZ_SIM" --send "$send" --reply "$reply" --mode "$@" >"$MZ_WORK_DIR/sim.log" 2>&1 &
     SIM_PID=$!
 }
 
@@ -107,11 +110,26 @@ scenario_open_box() {
     stop_program
 }
 
+# Each reply grows over 2.5 s while the test looks once a second: the first looks meet an empty
+# file or "0", "0001", ..., which judged at once would be a failure ("List index out of bounds"
+# or no "OK"). Waited for, every reply is complete, or has its "OK" at least, by the last look.
+answers_given() { (($(grep -c "^answer TesteAtividadeX.txt trickle" "$MZ_WORK_DIR/sim.log") >= $1)); }
+scenario_partial_reply() {
+    start_service trickle --hold-ms 2500
+    start_monitor
+    wait_until 60 "the service finishes two slow replies" answers_given 2
+    # A third test has begun: the second has judged its reply.
+    wait_until 20 "a third test begins" sequence_at_least 3
+    (($(open_boxes) == 0)) || fail "a box opened for a reply still being written"
+    quit_from_menu
+    [[ -z $(log_lines) ]] || fail "a reply still being written was judged: $(log_lines)"
+}
+
 scenario_no_reply() { expect_failures_logged none; }
 scenario_bad_reply() { expect_failures_logged bad; }
 
 if [[ $# != 1 ]] || ! declare -F "scenario_$1" >/dev/null; then
-    echo "usage: $0 good|no_reply|bad_reply|open_box" >&2
+    echo "usage: $0 good|no_reply|bad_reply|open_box|partial_reply" >&2
     exit 2
 fi
 step "$1"
