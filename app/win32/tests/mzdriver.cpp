@@ -116,7 +116,10 @@ std::vector<HWND> TaskbarWindows() {
 std::string TaskbarTexts() {
     std::string texts;
     for (const HWND hwnd : TaskbarWindows()) {
-        texts += (texts.empty() ? "" : "|") + WindowText(hwnd);
+        if (!texts.empty()) {
+            texts += '|';
+        }
+        texts += WindowText(hwnd);
     }
     return texts;
 }
