@@ -13,21 +13,12 @@ namespace {
 // window's menu and minimises and restores it; with no size nothing of it is seen.
 constexpr DWORD Style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
 
-void RegisterApplicationClass(HINSTANCE instance) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = instance;
-    wc.lpszClassName = ApplicationWindow::WindowClass;
-    RegisterClassExA(&wc); // fails harmlessly when already registered
-}
-
 } // namespace
 
 ApplicationWindow::ApplicationWindow(HINSTANCE instance, HICON iconSmall, HICON iconLarge,
                                      Handlers handlers)
     : handlers_(std::move(handlers)) {
-    RegisterApplicationClass(instance);
+    RegisterRoutedClass(instance, WindowClass);
     // Centred on the primary screen as the main window will be, so that the button's
     // minimising and restoring animate from and to the middle of the screen.
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2;

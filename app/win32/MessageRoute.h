@@ -21,4 +21,15 @@ private:
     }
 };
 
+// Registers the window class name for windows that MessageRoute gives their procedure; a class
+// registered already (a second window of the class) is left as it is.
+inline void RegisterRoutedClass(HINSTANCE instance, const char* name) noexcept {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = instance;
+    wc.lpszClassName = name;
+    RegisterClassExA(&wc);
+}
+
 } // namespace mz::win

@@ -13,15 +13,6 @@ constexpr const char* TipText = "Monitor Zelnor";
 constexpr const char* SettingsCaption = "&Configura\xE7\xF5"
                                         "es";
 
-void RegisterTrayClass(HINSTANCE instance) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = instance;
-    wc.lpszClassName = TrayIcon::WindowClass;
-    RegisterClassExA(&wc); // fails harmlessly when already registered
-}
-
 MenuHandle BuildMenu() {
     MenuHandle menu(CreatePopupMenu());
     AppendMenuA(menu.Get(), MF_STRING, IDM_CONFIGURACOES, SettingsCaption);
@@ -52,7 +43,7 @@ TrayIcon::TrayIcon(HINSTANCE instance, const std::string& programDirectory, HICO
                    Handlers handlers)
     : handlers_(std::move(handlers)), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")),
       showRequest_(RegisterWindowMessageA(ShowRequestMessage)) {
-    RegisterTrayClass(instance);
+    RegisterRoutedClass(instance, WindowClass);
     // A plain hidden top-level window rather than a message-only one: only top-level windows
     // hear the "TaskbarCreated" broadcast.
     window_ =
