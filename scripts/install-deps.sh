@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config git
   libfmt-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libmariadb-dev mariadb-server mariadb-client
+  libmariadb-dev libssl-dev mariadb-server mariadb-client
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth openbox trayer xdotool x11-utils wmctrl
   fonts-dejavu-core locales iproute2 util-linux procps python3 imagemagick strace
