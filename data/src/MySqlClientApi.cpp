@@ -26,9 +26,9 @@ bool IsConnectionLost(unsigned int code) noexcept {
 namespace {
 
 // Connector/C starts OpenSSL at its first mysql_init, and OpenSSL then loads every one of its
-// error texts: 0.6 MiB that stay resident for the program's life. They only ever describe TLS
-// failures, and no connection here uses TLS. OpenSSL started first without them keeps them out;
-// the password exchanges need no more than this.
+// error texts: 0.6 MiB that stay resident for the program's life. Connector/C reads them only to
+// word a TLS failure, and no connection here uses TLS. Started first without them, OpenSSL keeps
+// them out; the password exchanges need nothing more.
 void StartCryptoWithoutErrorTexts() {
 #ifdef MZ_CONNECTOR_USES_OPENSSL
     [[maybe_unused]] static const int started =
