@@ -35,7 +35,19 @@ stop_wine() {
 }
 
 wine() { /usr/lib/wine/wine64 "$@"; }
-driver() { wine "$bin/mzdriver.exe" "$@"; }
+# The driver's own failure is status 3, with its reason. Any other status is Wine's: a driver
+# has once ended without a word of its own. The status is said and the command tried once more;
+# an action that had in fact been done shows up as the wrong state afterwards.
+driver() {
+    local status=0
+    wine "$bin/mzdriver.exe" "$@" || status=$?
+    if [[ $status != 0 && $status != 3 ]]; then
+        echo "mzdriver $* ended with status $status, not its own; once more" >&2
+        status=0
+        wine "$bin/mzdriver.exe" "$@" || status=$?
+    fi
+    return "$status"
+}
 expect() { driver "$@" || fail "mzdriver $*"; }
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 sql() { "$MZ_SCRIPTS_DIR/private-mariadb.sh" sql "$MZ_DB_DIR" "$1"; }

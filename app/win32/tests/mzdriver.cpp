@@ -1,6 +1,7 @@
 // Drives a running MonitorZelnor from outside, as the desktop would: finds its windows, posts
 // the messages a click, a key or the tray would send, and reads back what the window shows.
-//   mzdriver COMMAND [ARGS...]   exit 0 on success, 1 when a check fails or times out
+//   mzdriver COMMAND [ARGS...]   exit 0 on success, 3 when a check fails or times out (a status
+//                                of its own, apart from what Wine returns when it cannot run it)
 // Commands:
 //   wait-ready SECONDS           the main window and the tray's window exist
 //   close-box                    presses OK on the program's error box
@@ -237,10 +238,12 @@ template <typename Check> bool WaitFor(double seconds, Check check) {
     }
 }
 
+constexpr int FailedStatus = 3;
+
 int Fail(const std::string& what) {
     std::fprintf(stderr, "mzdriver: %s\n", what.c_str());
     PrintState();
-    return 1;
+    return FailedStatus;
 }
 
 int ButtonId(const std::string& name) {
